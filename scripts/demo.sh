@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# The demo of the README: what a new user sees first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+echo "== vantorel check examples/minimal.vform"
+build/host/apps/vantorel check examples/minimal.vform

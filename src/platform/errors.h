@@ -1,0 +1,49 @@
+#pragma once
+// Error codes at the platform boundary are Windows error codes in both backends, so that code
+// above the boundary tests one set of values. The posix backend maps errno onto these.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vantorel::platform {
+
+enum : uint32_t {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
+  kErrorNotEnoughMemory = 8,
+  kErrorInvalidDrive = 15,
+  kErrorNoMoreFiles = 18,
+  kErrorWriteFault = 29,
+  kErrorReadFault = 30,
+  kErrorSharingViolation = 32,
+  kErrorHandleEof = 38,
+  kErrorNotSupported = 50,
+  kErrorFileExists = 80,
+  kErrorInvalidParameter = 87,
+  kErrorDiskFull = 112,
+  kErrorInsufficientBuffer = 122,
+  kErrorModNotFound = 126,
+  kErrorProcNotFound = 127,
+  kErrorDirNotEmpty = 145,
+  kErrorAlreadyExists = 183,
+  kErrorMoreData = 234,
+  kErrorNoMoreItems = 259,
+  kErrorCallNotImplemented = 120,
+  kErrorBadFormat = 11,
+};
+
+// The code of the last failed platform call on this thread (GetLastError in both backends).
+uint32_t LastError();
+void SetLastError(uint32_t code);
+
+// Raised only where a silent failure would lose data: a store the backend cannot read (a corrupt
+// registry file) must stop the program with a message naming the file and line, not look empty.
+class PlatformError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace vantorel::platform

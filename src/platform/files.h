@@ -1,0 +1,114 @@
+#pragma once
+// Files and directories. Paths are Windows paths in 8-bit ANSI; both "\" and "/" separate.
+// Every call that can fail returns false / -1 / an empty string and sets LastError().
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantorel::platform {
+
+enum class Access { Read, Write, ReadWrite };
+
+// Share modes, combinable: what other openers of the same file are still allowed to do.
+enum Share : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2, kShareDelete = 4 };
+
+enum class Disposition {
+  CreateNew,         // fails with kErrorFileExists when the file exists
+  CreateAlways,      // creates or truncates
+  OpenExisting,      // fails with kErrorFileNotFound when missing
+  OpenAlways,        // opens or creates
+  TruncateExisting,  // opens and truncates; fails when missing
+};
+
+enum class SeekOrigin { Begin, Current, End };
+
+// File attribute bits, the Windows values.
+enum : uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+  kInvalidAttributes = 0xFFFFFFFFu,
+};
+
+// An open file. Move-only; the handle is closed by the destructor.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Returns a closed File (IsOpen() false) on failure, with LastError() set.
+  static File Open(const std::string& path, Access access, unsigned share,
+                   Disposition disposition);
+
+  bool IsOpen() const { return handle_ != kClosed; }
+  // Bytes read (0 at end of file), or -1 on error.
+  int64_t Read(void* buffer, size_t count);
+  // Bytes written, or -1 on error. A short count means the disk is full (kErrorDiskFull).
+  int64_t Write(const void* buffer, size_t count);
+  // The new position, or -1 on error.
+  int64_t Seek(int64_t offset, SeekOrigin origin);
+  int64_t Position();
+  int64_t Size();
+  // Cuts the file at the current position.
+  bool Truncate();
+  // The last-write time as a DOS date-time stamp (date in the high word, time in the low word).
+  bool GetDosDateTime(uint32_t& stamp);
+  bool SetDosDateTime(uint32_t stamp);
+  bool Flush();
+  void Close();
+
+ private:
+  static constexpr intptr_t kClosed = -1;
+  intptr_t handle_ = kClosed;
+};
+
+struct DirEntry {
+  std::string name;  // file name only
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  uint32_t dos_date_time = 0;
+};
+
+bool FileExists(const std::string& path);  // a file or a directory
+bool DeleteFile(const std::string& path);
+bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exists);
+// Renames or moves; fails when `to` exists.
+bool MoveFile(const std::string& from, const std::string& to);
+// Renames or moves, replacing an existing `to`.
+bool MoveFileReplace(const std::string& from, const std::string& to);
+uint32_t GetFileAttributes(const std::string& path);  // kInvalidAttributes on failure
+bool SetFileAttributes(const std::string& path, uint32_t attributes);
+bool GetFileDosDateTime(const std::string& path, uint32_t& stamp);
+bool SetFileDosDateTime(const std::string& path, uint32_t stamp);
+bool GetFileSize(const std::string& path, uint64_t& size);
+bool CreateDirectory(const std::string& path);  // the parent must exist
+bool RemoveDirectory(const std::string& path);  // must be empty
+// Entries of `directory` matching `pattern` ("*", "*.txt", "a?c"), without "." and "..".
+// Fails (false) when the directory cannot be read.
+bool ListDirectory(const std::string& directory, const std::string& pattern,
+                   std::vector<DirEntry>& entries);
+// Free and total bytes of the disk holding `path` (a root such as "C:\" or any directory).
+bool GetDiskFreeSpace(const std::string& path, uint64_t& free_bytes, uint64_t& total_bytes);
+
+// The temporary directory, with a trailing backslash; empty on failure.
+std::string GetTempPath();
+// Creates a new empty file named `prefix` + a unique number + ".tmp" in `directory` and returns
+// its name; empty on failure.
+std::string GetTempFileName(const std::string& directory, const std::string& prefix);
+// The short (8.3) form of an existing path; the path itself where the system has none.
+std::string GetShortPathName(const std::string& path);
+std::string GetCurrentDirectory();
+bool SetCurrentDirectory(const std::string& path);
+std::string GetWindowsDirectory();  // empty on failure
+std::string GetSystemDirectory();   // empty on failure
+// The full path of the running program.
+std::string GetModuleFileName();
+
+}  // namespace vantorel::platform

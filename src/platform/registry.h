@@ -1,0 +1,64 @@
+#pragma once
+// The Windows registry. The win32 backend is the real registry; the posix backend keeps a
+// REGEDIT4 text file at $VANTOREL_REGISTRY (default ~/.vantorel/registry.reg), written
+// atomically. Key paths use "\" and may start with one; names compare without regard to case.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantorel::platform {
+
+// In alphabetical order, which is also the order of the routines' root codes.
+enum class Root { ClassesRoot, CurrentConfig, CurrentUser, DynData, LocalMachine, Users };
+
+// "HKEY_LOCAL_MACHINE" and so on.
+const char* RootName(Root root);
+
+enum class ValueType { None, String, ExpandString, Binary, DWord, MultiString, Other };
+
+// An open key. Move-only; closed by the destructor (which in the posix backend writes the file
+// when this key changed something).
+class RegKey {
+ public:
+  RegKey() = default;
+  ~RegKey();
+  RegKey(RegKey&& other) noexcept;
+  RegKey& operator=(RegKey&& other) noexcept;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+
+  // Opens `path` under `root`; with `create` the key and its missing parents are made.
+  // Returns a closed key on failure, with LastError() set.
+  static RegKey Open(Root root, const std::string& path, bool create, bool writable);
+
+  bool IsOpen() const { return handle_ != nullptr; }
+  // "" names the key's default value.
+  bool ValueExists(const std::string& name);
+  ValueType GetValueType(const std::string& name);
+  bool ReadString(const std::string& name, std::string& value);  // String or ExpandString
+  bool ReadDWord(const std::string& name, uint32_t& value);
+  bool ReadBinary(const std::string& name, std::vector<uint8_t>& value);
+  bool WriteString(const std::string& name, const std::string& value);
+  bool WriteExpandString(const std::string& name, const std::string& value);
+  bool WriteMultiString(const std::string& name, const std::vector<std::string>& value);
+  bool ReadMultiString(const std::string& name, std::vector<std::string>& value);
+  bool WriteDWord(const std::string& name, uint32_t value);
+  bool WriteBinary(const std::string& name, const std::vector<uint8_t>& value);
+  bool DeleteValue(const std::string& name);
+  bool SubKeyNames(std::vector<std::string>& names);
+  bool ValueNames(std::vector<std::string>& names);
+  bool Flush();
+  void Close();
+
+ private:
+  void* handle_ = nullptr;
+  bool dirty_ = false;
+};
+
+bool KeyExists(Root root, const std::string& path);
+// Deletes a key that has no sub-keys.
+bool DeleteKey(Root root, const std::string& path);
+// Deletes a key with all its sub-keys.
+bool DeleteKeyTree(Root root, const std::string& path);
+
+}  // namespace vantorel::platform

@@ -1,0 +1,55 @@
+#pragma once
+// Facts about the running system and the few system services the engine needs.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vantorel::platform {
+
+struct OsVersion {
+  uint32_t platform_id = 0;  // 0 Win32s, 1 the 95 family, 2 NT
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+  std::string service_pack;
+};
+
+bool GetOsVersion(OsVersion& version);
+uint16_t GetUserDefaultLangID();
+
+// Starts a command line (program and arguments) and returns without waiting for it to end.
+bool StartProgram(const std::string& command_line, bool shown);
+
+std::optional<std::string> GetEnv(const std::string& name);
+
+// INI files, as GetPrivateProfileString/WritePrivateProfileString treat them.
+std::string ReadIniString(const std::string& file, const std::string& section,
+                          const std::string& key, const std::string& default_value);
+bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& value);
+
+// A loaded library. Move-only; freed by the destructor. The posix backend cannot load Windows
+// libraries and always fails with kErrorModNotFound.
+class Library {
+ public:
+  Library() = default;
+  ~Library();
+  Library(Library&& other) noexcept;
+  Library& operator=(Library&& other) noexcept;
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  static Library Load(const std::string& name);
+  bool IsLoaded() const { return handle_ != nullptr; }
+  void* Symbol(const std::string& name) const;  // nullptr when missing
+  void Free();
+
+ private:
+  void* handle_ = nullptr;
+};
+
+// Milliseconds since some fixed point; for timeouts, not for dates.
+uint64_t TickCount();
+void SleepMs(uint32_t ms);
+
+}  // namespace vantorel::platform
