@@ -1,0 +1,193 @@
+#pragma once
+// The install component: the root of the install tree. It reads the command line, finds the
+// install record of this setup file, and runs the install at the main form's first activation.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/date_time.h"
+#include "framework/application.h"
+#include "model/file_container.h"
+
+namespace vantorel {
+
+class TCustomInstall;
+class TCustomInstallFile;
+
+class TInstallInformation : public TPersistent {
+ public:
+  std::string CompanyName = "My Company";
+  std::string ProductName = "My product";
+  std::string Version = "1.0";
+  void Assign(const TPersistent& source) override;
+};
+
+class TBuildInfo : public TPersistent {
+ public:
+  std::string AppName;
+  std::string AppURL;
+  std::string BuildDirectory = "c:\\build";
+  std::string CredentialsFile;
+  std::string OCXName = "vtsetup";
+  std::string PrivateKeyFile;
+  bool SignCode = false;
+  std::string URLPath;
+  void Assign(const TPersistent& source) override;
+};
+
+using TRebootWindowsEvent = std::function<void(TCustomInstall* install, bool& continue_)>;
+using TBeforeRunFileEvent = std::function<void(TCustomInstall* install,
+                                               TCustomInstallFile* file_to_run,
+                                               bool& default_action)>;
+using TUserAbortEvent = std::function<void(TCustomInstall* install, bool& quit_out)>;
+using TCleanupEvent = std::function<void(TCustomInstall* install, bool& continue_)>;
+
+// How a run ended; the install program's exit status says the same.
+enum class TInstallOutcome { None, Installed, Failed, Cancelled, RestartPending };
+
+// The command-line switches, in the order of the switch set.
+inline constexpr char kSwitches[] = {'b', 'f', 'd', 'e', 'r', 's', 'c'};
+
+class TCustomInstall : public TFileContainer, public IInstallComponent {
+ public:
+  explicit TCustomInstall(TComponent* owner);
+  ~TCustomInstall() override;
+
+  void Loaded() override;
+  virtual void RunInstallation();
+  virtual void ParseCommandLine();
+  virtual std::string FindInstallRecord(bool create);
+  virtual void ReadFileInformation();
+  virtual void NotifyGoodInstall();
+  virtual void NotifyBadInstall();
+  void Shutdown();
+  virtual void RunFilesAfterInstall();
+  virtual void HandleException(TObject* sender, Exception& e);
+  virtual bool QueryUserAbort();
+  virtual void AddPresetupFile(const std::string& path, bool check_names);
+
+  // The unfinished list and the install record.
+  virtual void ClearUnfinished();
+  virtual void AddUnfinished(const std::string& subject, int code);
+  virtual void ReadUnfinished(TStrings& list);
+  virtual void RegisterRunOnce();
+  std::string RunOnceCommand() const;
+  virtual void WriteCleanupBatch();
+  virtual void RemoveInstallRecord();
+  void RebootWindows();
+  void SaveLanguage();
+  int RestoreLanguage();
+
+  // Properties.
+  bool AllowChangeDirInstall() const { return AllowChangeDir(); }
+  bool AutoMaximizeWindow() const { return auto_maximize_window_; }
+  void SetAutoMaximizeWindow(bool v);
+  TBuildInfo* BuildInfo() { return &build_info_; }
+  TPicture* DialogThemeBitmap() { return &dialog_theme_bitmap_; }
+  TDistributeType DistributeType() const override { return distribute_type_; }
+  void SetDistributeType(TDistributeType v);
+  bool HideMainForm() const { return hide_main_form_; }
+  void SetHideMainForm(bool v);
+  TInstallInformation* Information() { return &information_; }
+  const TInstallInformation& InformationValue() const { return information_; }
+  TCustomNetInstallLocation* NetLocation() const override { return TFileRelated::NetLocation(); }
+  void SetNetLocation(TCustomNetInstallLocation* v) override;
+  TStrings* PresetupFiles() { return &presetup_files_; }
+  void SetPresetupFiles(const TStrings& v);
+  bool Reboot() const { return reboot_; }
+  void SetReboot(bool v) { reboot_ = v; }
+  bool RunAutomatic() const { return run_automatic_; }
+  void SetRunAutomatic(bool v) { run_automatic_ = v; }
+  bool UseLoadingProgram() const { return use_loading_program_; }
+  void SetUseLoadingProgram(bool v);
+
+  // IInstallComponent.
+  TFileContainer* AsContainer() override { return this; }
+  const std::string& SourceDirectory() const override { return source_directory_; }
+  bool HasSwitch(char sw) const override;
+  std::string SwitchArgument(char sw) const override;
+  std::string ProductName() const override { return information_.ProductName; }
+  bool Running() const override { return running_; }
+
+  TForm* MainForm() const { return main_form_; }
+  int UnfinishedCount() const { return unfinished_count_; }
+  TInstallOutcome Outcome() const { return outcome_; }
+  const std::string& CleanupBatchPath() const { return cleanup_batch_; }
+
+  TNotifyEvent OnAfterInitialized;
+  TNotifyEvent OnBeforeReadArchiveInfo;
+  TNotifyEvent OnAfterReadArchiveInfo;
+  TRebootWindowsEvent OnBeforeReboot;
+  TNotifyEvent OnFailedReboot;
+  TBeforeRunFileEvent OnBeforeRunFile;
+  TUserAbortEvent OnBeforeShutdown;
+  TCleanupEvent OnBeforeCleanup;
+  TNotifyEvent OnBeforeNotifyGoodInstall;
+  TNotifyEvent OnAfterNotifyGoodInstall;
+  TNotifyEvent OnBeforeNotifyBadInstall;
+  TNotifyEvent OnAfterNotifyBadInstall;
+  TUserAbortEvent OnUserAbort;
+
+  void Notification(TComponent* component, TOperation operation) override;
+
+ protected:
+  // The operations of the other modes; each raises until its part of the engine exists.
+  virtual void BuildFromBuildInf();
+  virtual void TransferToFloppies(const std::string& target);
+  void ResumeAfterReboot() override;
+  void Activate(TObject* sender);
+  void FindMainForm();
+
+ private:
+  void ClearSwitches();
+  void RequireInstallRecord() const;
+  static int SwitchIndex(char sw);
+
+  bool auto_maximize_window_ = true;
+  TBuildInfo build_info_;
+  TPicture dialog_theme_bitmap_;
+  TDistributeType distribute_type_ = dtTraditional;
+  bool hide_main_form_ = false;
+  TInstallInformation information_;
+  TStringList presetup_files_;
+  bool reboot_ = false;
+  bool run_automatic_ = true;
+  bool use_loading_program_ = true;
+
+  std::array<bool, 7> switch_given_{};
+  std::array<std::string, 7> switch_argument_;
+  std::string source_directory_;
+  TForm* main_form_ = nullptr;
+  TNotifyEvent saved_on_activate_;
+  bool hook_installed_ = false;
+  bool started_ = false;
+  bool running_ = false;
+  bool file_information_read_ = false;
+  int unfinished_count_ = 0;
+  std::string cleanup_batch_;
+  bool batch_pending_ = false;
+  TInstallOutcome outcome_ = TInstallOutcome::None;
+};
+
+class TInstall : public TCustomInstall {
+ public:
+  using TCustomInstall::TCustomInstall;
+};
+
+// The command line the install component reads: the program's parameters without the program
+// name. The entry point sets it; tests set their own.
+std::vector<std::string>& CommandLineParameters();
+// The path of the running setup program file (the module file); overridable for tests.
+std::string& SetupProgramPath();
+
+// The time the current run started (0 before any run), as written in LastRunDate.
+TDateTime RunStartTime();
+TDateTime Now();
+
+// Reads a remote file list ("filelist.lst") and gives each record's size, date and version to
+// the install file of that name. Raises IEInstall when the file is short.
+void ApplyRemoteFileList(const std::string& path);
+
+}  // namespace vantorel

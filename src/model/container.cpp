@@ -1,0 +1,500 @@
+#include "model/container.h"
+
+#include <algorithm>
+
+#include "framework/forms.h"
+#include "model/exceptions.h"
+#include "model/file_container.h"
+#include "model/net_location.h"
+#include "model/parameters.h"
+#include "model/path_specifier.h"
+#include "routines/registry_routines.h"
+#include "routines/strings.h"
+#include "platform/files.h"
+
+namespace vantorel {
+namespace {
+
+IInstallComponent* g_install = nullptr;
+
+bool OwnerIsFormOrModule(const TComponent* owner) {
+  return owner != nullptr && dynamic_cast<const TForm*>(owner) != nullptr;
+}
+
+// Whether the specifier is of class T (or a descendant).
+template <class T>
+bool Is(const TCustomPathSpecifier* specifier) {
+  return dynamic_cast<const T*>(specifier) != nullptr;
+}
+
+}  // namespace
+
+// ---- TInstallContainer -----------------------------------------------------------------------
+
+TInstallContainer::TInstallContainer(TComponent* owner) : TComponent(owner) {
+  if (OwnerIsFormOrModule(owner)) StandardPathSpecifiers().EnsureStandardSpecifiers(owner, true);
+  ContainerList().Add(this);
+}
+
+TInstallContainer::~TInstallContainer() {
+  // Every other container forgets this one while the pointers still mean something.
+  auto& list = ContainerList();
+  for (int i = list.Count() - 1; i >= 0; --i) {
+    TInstallContainer* other = list.Items(i);
+    if (other != this) other->ContainerDestroying(this);
+  }
+  list.Remove(this);
+}
+
+int TInstallContainer::RegisteredType() const {
+  throw IEInstallContainer("Class must declare a registered type");
+}
+
+int TInstallContainer::FileContainerCount() const { return CompCount<TFileContainer>(); }
+
+TFileContainer* TInstallContainer::FileContainers(int index) const {
+  return Comp<TFileContainer>(index);
+}
+
+TInstallObject* TInstallContainer::Objects(int index) const {
+  if (index < 0 || index >= ObjectCount())
+    throw IEInstallContainer(
+        "Tried to reference a helper component in the following component: %s. The following "
+        "index was used: %d",
+        Name(), index);
+  return objects_[index];
+}
+
+int TInstallContainer::CompCount(const TClass* component_type) const {
+  return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [&](TInstallObject* o) {
+    return o->InheritsFrom(component_type);
+  }));
+}
+
+TInstallObject* TInstallContainer::Comp(int index, const TClass* component_type) const {
+  int seen = 0;
+  for (TInstallObject* o : objects_) {
+    if (!o->InheritsFrom(component_type)) continue;
+    if (seen++ == index) return o;
+  }
+  throw IEInstallContainer(
+      "Bad call to the Comp procedure which returns a TInstallObject for a TInstallContainer "
+      "component. The parameters are probably reversed. Index: %d, ComponentType: %s",
+      index, component_type ? component_type->ClassName() : std::string("nil"));
+}
+
+void TInstallContainer::FreeObjectsOfClass(const TClass* component_type) {
+  for (int i = ObjectCount() - 1; i >= 0; --i) {
+    if (i >= ObjectCount()) continue;  // freeing one may have removed others
+    TInstallObject* o = objects_[i];
+    if (o->InheritsFrom(component_type)) o->Free();
+  }
+}
+
+void TInstallContainer::AddObject(TInstallObject* obj) {
+  if (obj == nullptr) throw IEInstallContainer("Cannot add a blank base helper component to %s", Name());
+  if (obj == this) throw IEInstallContainer("Circular reference");
+  for (TInstallContainer* c = this; c != nullptr;) {
+    auto* as_object = dynamic_cast<TInstallObject*>(c);
+    if (as_object == nullptr) break;
+    c = as_object->Container();
+    if (c == obj) throw IEInstallContainer("Circular reference");
+  }
+  int reg = obj->RegisteredType();
+  size_t position = objects_.size();
+  for (size_t i = 0; i < objects_.size(); ++i) {
+    int other = objects_[i]->RegisteredType();
+    if (reg < other ||
+        (reg == other && objects_[i]->Order() >= obj->Order() && obj->Order() != -1)) {
+      position = i;
+      break;
+    }
+  }
+  if (SameText(obj->ClassName(), "TINSTALLBDE")) position = 0;
+  objects_.insert(objects_.begin() + static_cast<long>(position), obj);
+  if (!IsLoading()) Renumber();
+}
+
+void TInstallContainer::RemoveObject(TInstallObject* obj) {
+  if (obj == nullptr) return;
+  auto it = std::find(objects_.begin(), objects_.end(), obj);
+  if (it == objects_.end()) return;
+  objects_.erase(it);
+  if (!IsLoading()) Renumber();
+}
+
+void TInstallContainer::Renumber() {
+  int counter = 0;
+  int previous = 0;
+  for (size_t i = 0; i < objects_.size(); ++i) {
+    int reg = objects_[i]->RegisteredType();
+    if (i == 0 || reg != previous) counter = 0;
+    previous = reg;
+    objects_[i]->StoreOrder(counter++);
+  }
+}
+
+void TInstallContainer::ContainerDestroying(TInstallContainer* dying) {
+  auto it = std::find(objects_.begin(), objects_.end(), dying);
+  if (it != objects_.end()) objects_.erase(it);
+}
+
+bool TInstallContainer::TypeSelected() const {
+  return current_install_type_ == itAlways || current_install_type_ == itCustom ||
+         install_types_.Contains(itAlways) || install_types_.Contains(current_install_type_);
+}
+
+bool TInstallContainer::WillInstall() const { return include_ && TypeSelected(); }
+
+void TInstallContainer::Process() {
+  try {
+    if (OnBeforeProcess) OnBeforeProcess(this);
+    BroadcastComponentCall(this, ccProcessStart, nullptr);
+    if (!include_) return;
+    BroadcastComponentCall(this, ccIncluded, nullptr);
+    if (!TypeSelected()) return;
+    InstallObjects();
+    processed_ = true;
+    if (IInstallComponent* install = InstallComponent())
+      WriteUninstallInfo("\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                         install->ProductName());
+    if (OnAfterProcess) OnAfterProcess(this);
+    BroadcastComponentCall(this, ccProcessEnd, nullptr);
+  } catch (const EAbort&) {
+    // The user's cancel ends this container quietly; the engine's abort flag tells the rest.
+  }
+}
+
+void TInstallContainer::InstallObjects() {
+  processed_ = true;
+  int count = ObjectCount();
+  for (int i = 0; i < count; ++i) {
+    TInstallObject* o = Objects(i);
+    if (o->Installable()) o->Process();
+  }
+}
+
+void TInstallContainer::BroadcastComponentCall(TInstallContainer* container, int component_call,
+                                               TObject* po) {
+  int count = ObjectCount();
+  for (int i = 0; i < count; ++i) {
+    TInstallObject* o = Objects(i);
+    if (o->RegisteredType() == kRegDialog) o->HandleComponentCall(container, component_call, po);
+  }
+}
+
+void TInstallContainer::PushStatusMessage(const std::string& text) {
+  TMessageParameter message;
+  message.MessageText = text;
+  BroadcastComponentCall(this, ccPushStatus, &message);
+}
+
+void TInstallContainer::PopStatusMessage() { BroadcastComponentCall(this, ccPopStatus, nullptr); }
+
+void TInstallContainer::DoInformationEventControl(TObject*, int, TObject*) {}
+
+void TInstallContainer::HandleComponentCall(TInstallContainer*, int, TObject*) {}
+
+void TInstallContainer::SetCurrentInstallType(TInstallType type) {
+  for (TInstallObject* o : objects_) o->SetCurrentInstallType(type);
+  current_install_type_ = type;
+}
+
+void TInstallContainer::SetInstallTypes(TInstallTypeSet v) {
+  if (v.Empty()) {
+    v = {itAlways};
+  } else if (v.Contains(itAlways) && !install_types_.Contains(itAlways)) {
+    v = {itAlways};
+  } else if (v.Contains(itAlways) && !(v - TInstallTypeSet{itAlways}).Empty()) {
+    v.Exclude(itAlways);
+  }
+  install_types_ = v;
+}
+
+void TInstallContainer::SetDestDir(const std::string& v) { dest_dir_ = v; }
+
+void TInstallContainer::SetDestDirType(TCustomPathSpecifier* v) {
+  dest_dir_type_assigned_ = true;
+  if (!IsLoading() && v != nullptr) v->Validate(this);
+  dest_dir_type_ = v;
+  if (v != nullptr) v->FreeNotification(this);
+}
+
+void TInstallContainer::SetOrder(int v) { order_ = v; }
+
+std::string TInstallContainer::GetFullDestDir() {
+  std::string result = dest_dir_type_ ? dest_dir_type_->Expand(this) + dest_dir_ : dest_dir_;
+  return RemoveBackslash(result);
+}
+
+void TInstallContainer::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == dest_dir_type_) dest_dir_type_ = nullptr;
+}
+
+void TInstallContainer::Loaded() { TComponent::Loaded(); }
+
+// ---- TInstallObject --------------------------------------------------------------------------
+
+TInstallObject::TInstallObject(TComponent* owner) : TInstallContainer(owner) {
+  if (InDesignMode(this) && InstallComponent() != nullptr) {
+    TFileContainer* install = InstallComponent()->AsContainer();
+    install->AddObject(this);
+    container_ = install;
+    SetDestDirType(StandardPathSpecifiers().FindByClass<TpsContainerDestDir>());
+    SetDestDir("");
+    default_container_pending_ = true;
+    default_dest_dir_type_pending_ = true;
+  }
+}
+
+// Leaving the container's list happens in the base destructor, through ContainerDestroying.
+TInstallObject::~TInstallObject() = default;
+
+void TInstallObject::SetContainer(TInstallContainer* v) {
+  container_assigned_ = true;
+  if (v == container_) return;
+  if (v != nullptr) v->AddObject(this);
+  if (container_ != nullptr) container_->RemoveObject(this);
+  container_ = v;
+  if (v != nullptr) v->FreeNotification(this);
+  if (!IsLoading()) ContainerChanged();
+}
+
+void TInstallObject::ContainerChanged() {
+  if (container_ != nullptr) {
+    SetDestDirType(StandardPathSpecifiers().FindByClass<TpsContainerDestDir>());
+    SetDestDir("");
+  } else if (Is<TpsContainerDestDir>(DestDirType())) {
+    SetDestDirType(nullptr);
+  }
+}
+
+void TInstallObject::ContainerDestroying(TInstallContainer* dying) {
+  TInstallContainer::ContainerDestroying(dying);
+  if (container_ == dying) container_ = nullptr;
+}
+
+void TInstallObject::Loaded() {
+  TInstallContainer::Loaded();
+  if (default_dest_dir_type_pending_ || default_container_pending_) {
+    bool container_pending = default_container_pending_ && !container_assigned_;
+    bool dest_pending = default_dest_dir_type_pending_ && !dest_dir_type_assigned_;
+    default_container_pending_ = false;
+    default_dest_dir_type_pending_ = false;
+    if (container_pending) SetContainer(nullptr);
+    if (dest_pending) SetDestDirType(nullptr);
+  }
+}
+
+void TInstallObject::Notification(TComponent* component, TOperation operation) {
+  TInstallContainer::Notification(component, operation);
+  if (operation == opRemove && component == container_) container_ = nullptr;
+}
+
+// ---- TFileRelated ----------------------------------------------------------------------------
+
+TFileRelated::TFileRelated(TComponent* owner) : TInstallObject(owner) {
+  SetInstallable(true);
+  if (default_container_pending_) {
+    SetArchiveFileType(StandardPathSpecifiers().FindByClass<TpsContainerArchiveFile>());
+    archive_file_.clear();
+    default_archive_file_type_pending_ = true;
+  }
+}
+
+void TFileRelated::SetArchiveFile(const std::string& v) {
+  if (!IsLoading() && (Is<TpsContainerArchiveFile>(archive_file_type_) ||
+                       Is<TpsMainArchiveFile>(archive_file_type_))) {
+    archive_file_.clear();  // these specifiers name the whole file
+    return;
+  }
+  archive_file_ = v;
+}
+
+void TFileRelated::SetArchiveFileType(TCustomPathSpecifier* v) {
+  archive_file_type_assigned_ = true;
+  if (!IsLoading() && v != nullptr) {
+    v->Validate(this);
+    if (Is<TpsContainerArchiveFile>(v) || Is<TpsMainArchiveFile>(v)) archive_file_.clear();
+  }
+  archive_file_type_ = v;
+  if (v != nullptr) v->FreeNotification(this);
+}
+
+void TFileRelated::SetNetLocation(TCustomNetInstallLocation* v) {
+  net_location_ = v;
+  if (v != nullptr) v->FreeNotification(this);
+}
+
+void TFileRelated::SetOrder(int v) {
+  if (IsLoading()) {
+    StoreOrder(v);
+    return;
+  }
+  if (v == Order() || Container() == nullptr) return;
+  TInstallContainer* container = Container();
+  container->RemoveObject(this);
+  StoreOrder(v);
+  container->AddObject(this);
+}
+
+void TFileRelated::ContainerChanged() {
+  TInstallObject::ContainerChanged();
+  if (dynamic_cast<TFileRelated*>(Container()) != nullptr) {
+    SetArchiveFileType(StandardPathSpecifiers().FindByClass<TpsContainerArchiveFile>());
+    archive_file_.clear();
+  } else if (Is<TpsContainerArchiveFile>(archive_file_type_)) {
+    SetArchiveFileType(nullptr);
+  }
+}
+
+std::string TFileRelated::GetFullArchiveFile() {
+  std::string result =
+      archive_file_type_ ? archive_file_type_->Expand(this) + archive_file_ : archive_file_;
+  return RemoveBackslash(result);
+}
+
+namespace {
+std::string LocalRecordKey(const std::string& name) {
+  return AddBackslash(InstallRecordKey()) + name;
+}
+}  // namespace
+
+std::string TFileRelated::ReadLocalFileRecord() const {
+  if (Trim(Name()).empty() || InstallRecordKey().empty()) return "";
+  std::string path = ReadRegString(kRootLocalMachine, LocalRecordKey(Name()), "LocalFile", "");
+  if (Trim(path).empty() || !platform::FileExists(path)) return "";
+  return path;
+}
+
+bool TFileRelated::HasLocalArchive() {
+  if (!Trim(local_archive_path_).empty()) return true;
+  return !ReadLocalFileRecord().empty();
+}
+
+void TFileRelated::StoreLocalFile(const std::string& path) {
+  if (Trim(Name()).empty() || Trim(path).empty() || InstallRecordKey().empty()) return;
+  try {
+    WriteRegString(kRootLocalMachine, LocalRecordKey(Name()), "LocalFile", path);
+  } catch (const Exception&) {
+    // Only a convenience for a later run: the download is still there for this one.
+  }
+}
+
+TCustomNetInstallLocation* TFileRelated::FindNetLocation() const {
+  if (net_location_ != nullptr) return net_location_;
+  if (dynamic_cast<const TCustomInstallFile*>(this) != nullptr && Container() != nullptr) {
+    auto* container = dynamic_cast<TFileContainer*>(Container());
+    return container ? container->FindNetLocation() : nullptr;
+  }
+  return DefaultNetLocation();
+}
+
+void TFileRelated::DownloadArchive() {
+  std::string recorded = ReadLocalFileRecord();
+  if (!recorded.empty()) {
+    local_archive_path_ = recorded;
+    return;
+  }
+  TCustomNetInstallLocation* location = FindNetLocation();
+  if (location == nullptr)
+    throw Exception(Format("Could not find a net install location for %s", Name()));
+  if (!location->LoginComplete()) {
+    if (net_location_ != nullptr)
+      throw IEFileRelated(
+          "%s could not install itself because the TNetLocation component's properties, in "
+          "the NetLocation property, have not been filled in",
+          Name());
+    throw IEFileRelated(
+        "%s could not install itself because the LoginInformation property of the TInstall "
+        "component has not been properly filled in",
+        Name());
+  }
+  // Downloading arrives with the net locations.
+  throw IEFileRelated("%s cannot be downloaded: this build has no net install support", Name());
+}
+
+void TFileRelated::DataReceived(const std::string& file_name, int bytes, int total_bytes,
+                                int file_size, const char* buffer) {
+  TDownloadStatusParameter status;
+  status.Bytes = bytes;
+  status.FileName = file_name;
+  status.FileSize = file_size;
+  status.TotalBytes = total_bytes;
+  status.PercentDone = PercentOf(total_bytes, file_size);
+  if (OnDataReceived) OnDataReceived(this, file_name, bytes, total_bytes, file_size, buffer);
+  BroadcastComponentCall(this, ccDownloadStatus, &status);
+  if (Container() != nullptr) Container()->DoInformationEventControl(this, ieDataReceived, &status);
+}
+
+void TFileRelated::Loaded() {
+  // The archive mark is resolved before the container and destination marks.
+  if (default_archive_file_type_pending_) {
+    default_archive_file_type_pending_ = false;
+    if (!archive_file_type_assigned_) SetArchiveFileType(nullptr);
+  }
+  TInstallObject::Loaded();
+  std::string recorded = ReadLocalFileRecord();
+  if (!recorded.empty()) local_archive_path_ = recorded;
+}
+
+void TFileRelated::Notification(TComponent* component, TOperation operation) {
+  TInstallObject::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == archive_file_type_) archive_file_type_ = nullptr;
+  if (component == net_location_) net_location_ = nullptr;
+}
+
+// ---- globals ---------------------------------------------------------------------------------
+
+void TInstallContainerList::Add(TInstallContainer* container) {
+  if (container == nullptr)
+    throw IEContainerList("Cannot add a blank entry to the TInstallContainerList object");
+  items_.push_back(container);
+}
+
+void TInstallContainerList::Remove(TInstallContainer* container) {
+  auto it = std::find(items_.begin(), items_.end(), container);
+  if (it != items_.end()) items_.erase(it);
+}
+
+TInstallContainerList& ContainerList() {
+  static TInstallContainerList list;
+  return list;
+}
+
+IInstallComponent* InstallComponent() { return g_install; }
+void SetInstallComponent(IInstallComponent* install) { g_install = install; }
+
+std::string& InstallRecordKey() {
+  static std::string key;
+  return key;
+}
+
+TDistributeType CurrentDistributeType() {
+  return g_install ? g_install->DistributeType() : dtTraditionalNet;
+}
+
+bool InstallRunning() { return g_install != nullptr && g_install->Running(); }
+
+bool InDesignMode(const TComponent* component) {
+  return component != nullptr && component->IsDesigning();
+}
+
+std::string FindLibraryDirectory(bool must_exist) {
+  std::string search = Trim(ReadRegString(kRootCurrentUser,
+                                          "Software\\Borland\\Delphi\\3.0\\Library",
+                                          "SearchPath", ""));
+  if (!search.empty()) {
+    for (const std::string& entry : SplitFields(search, ';')) {
+      std::string dir = RemoveBackslash(entry);
+      if (!dir.empty() && platform::FileExists(AddBackslash(dir) + "T32V35.TXT")) return dir;
+    }
+  }
+  if (must_exist)
+    throw IENoVantorelPath("Cannot find the the Vantorel directory on the VCL library search path");
+  return "";
+}
+
+}  // namespace vantorel

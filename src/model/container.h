@@ -1,0 +1,230 @@
+#pragma once
+// The install object tree: containers hold install objects, ordered by registered type and
+// Order, and process them; objects report component calls to the dialogs of their container.
+#include <string>
+#include <vector>
+
+#include "archive/archive_types.h"
+#include "framework/classes.h"
+#include "framework/component.h"
+#include "model/types.h"
+
+namespace vantorel {
+
+class TCustomPathSpecifier;
+class TCustomNetInstallLocation;
+class TInstallObject;
+class TFileRelated;
+class TFileContainer;
+
+class TInstallContainer : public TComponent {
+ public:
+  explicit TInstallContainer(TComponent* owner);
+  ~TInstallContainer() override;
+
+  // The class-wide number that orders objects and routes component calls.
+  virtual int RegisteredType() const;
+
+  int FileContainerCount() const;
+  TFileContainer* FileContainers(int index) const;
+  int ObjectCount() const { return static_cast<int>(objects_.size()); }
+  TInstallObject* Objects(int index) const;
+  int CompCount(const TClass* component_type) const;
+  TInstallObject* Comp(int index, const TClass* component_type) const;
+  template <class T>
+  T* Comp(int index) const {
+    return static_cast<T*>(Comp(index, TClassOf<T>()));
+  }
+  template <class T>
+  int CompCount() const {
+    return CompCount(TClassOf<T>());
+  }
+  void FreeObjectsOfClass(const TClass* component_type);
+
+  virtual void AddObject(TInstallObject* obj);
+  virtual void RemoveObject(TInstallObject* obj);
+  virtual void ContainerDestroying(TInstallContainer* dying);
+
+  virtual void Process();
+  virtual void InstallObjects();
+  virtual bool WillInstall() const;
+  virtual void ResumeAfterReboot() {}
+  virtual void WriteUninstallInfo(const std::string& key) { (void)key; }
+
+  void BroadcastComponentCall(TInstallContainer* container, int component_call, TObject* po);
+  virtual void PushStatusMessage(const std::string& text);
+  void PopStatusMessage();
+  virtual void DoInformationEventControl(TObject* sender, int code, TObject* po);
+  virtual void HandleComponentCall(TInstallContainer* container, int component_call,
+                                   TObject* po);
+
+  // Sets the install type of this run on every object (depth first) and then on itself.
+  void SetCurrentInstallType(TInstallType type);
+  TInstallType CurrentInstallType() const { return current_install_type_; }
+
+  bool Installable() const { return installable_; }
+  bool Processed() const { return processed_; }
+
+  bool Include() const { return include_; }
+  void SetInclude(bool v) { include_ = v; }
+  TInstallTypeSet InstallTypes() const { return install_types_; }
+  virtual void SetInstallTypes(TInstallTypeSet v);
+  const std::string& DestDir() const { return dest_dir_; }
+  virtual void SetDestDir(const std::string& v);
+  TCustomPathSpecifier* DestDirType() const { return dest_dir_type_; }
+  virtual void SetDestDirType(TCustomPathSpecifier* v);
+  int Order() const { return order_; }
+  virtual void SetOrder(int v);
+
+  // The expanded destination: the specifier's directory followed by DestDir.
+  virtual std::string GetFullDestDir();
+
+  TInstallContainerNotifyEvent OnBeforeProcess;
+  TInstallContainerNotifyEvent OnAfterProcess;
+
+  void Notification(TComponent* component, TOperation operation) override;
+  void Loaded() override;
+
+ protected:
+  // Registered types and install-type tests shared by Process and WillInstall.
+  bool TypeSelected() const;
+  void Renumber();
+  void SetInstallable(bool v) { installable_ = v; }
+  void SetProcessed(bool v) { processed_ = v; }
+  void StoreOrder(int v) { order_ = v; }
+
+  bool dest_dir_type_assigned_ = false;
+  bool default_dest_dir_type_pending_ = false;
+
+ private:
+  bool installable_ = false;
+  std::vector<TInstallObject*> objects_;
+  bool include_ = true;
+  bool processed_ = false;
+  TInstallTypeSet install_types_{itAlways};
+  TInstallType current_install_type_ = itAlways;
+  std::string dest_dir_;
+  TCustomPathSpecifier* dest_dir_type_ = nullptr;
+  int order_ = -1;
+};
+
+class TInstallObject : public TInstallContainer {
+ public:
+  explicit TInstallObject(TComponent* owner);
+  ~TInstallObject() override;
+
+  TInstallContainer* Container() const { return container_; }
+  virtual void SetContainer(TInstallContainer* v);
+  void ContainerDestroying(TInstallContainer* dying) override;
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ protected:
+  // What SetContainer does after the lists are updated, outside loading.
+  virtual void ContainerChanged();
+  void StoreContainer(TInstallContainer* v) { container_ = v; }
+
+  bool container_assigned_ = false;
+  bool default_container_pending_ = false;
+
+ private:
+  TInstallContainer* container_ = nullptr;
+};
+
+class TFileRelated : public TInstallObject {
+ public:
+  explicit TFileRelated(TComponent* owner);
+
+  TlzhCommand AddToArchive() const { return add_to_archive_; }
+  void SetAddToArchive(TlzhCommand v) { add_to_archive_ = v; }
+  const std::string& ArchiveFile() const { return archive_file_; }
+  virtual void SetArchiveFile(const std::string& v);
+  TCustomPathSpecifier* ArchiveFileType() const { return archive_file_type_; }
+  virtual void SetArchiveFileType(TCustomPathSpecifier* v);
+  bool Net() const { return net_; }
+  virtual void SetNet(bool v) { net_ = v; }
+  TCustomNetInstallLocation* NetLocation() const { return net_location_; }
+  virtual void SetNetLocation(TCustomNetInstallLocation* v);
+  void SetOrder(int v) override;
+
+  virtual std::string GetFullArchiveFile();
+
+  // The local copy of this object's archive: known, downloaded, or recorded under the install
+  // record by an earlier run.
+  const std::string& LocalArchivePath() const { return local_archive_path_; }
+  void SetLocalArchivePath(const std::string& v) { local_archive_path_ = v; }
+  virtual bool HasLocalArchive();
+  virtual void StoreLocalFile(const std::string& path);
+  // The path the local archive record holds, when it is set and the file exists; else "".
+  std::string ReadLocalFileRecord() const;
+  // The net location serving this object, or nullptr.
+  TCustomNetInstallLocation* FindNetLocation() const;
+  virtual void DownloadArchive();
+  virtual void DataReceived(const std::string& file_name, int bytes, int total_bytes,
+                            int file_size, const char* buffer);
+  bool ArchiveInfoRead() const { return archive_info_read_; }
+
+  TDataReceivedEvent OnDataReceived;
+
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ protected:
+  void ContainerChanged() override;
+  void SetArchiveInfoRead(bool v) { archive_info_read_ = v; }
+
+  bool archive_file_type_assigned_ = false;
+  bool default_archive_file_type_pending_ = false;
+
+ private:
+  TlzhCommand add_to_archive_ = lzcOverwrite;
+  std::string archive_file_;
+  TCustomPathSpecifier* archive_file_type_ = nullptr;
+  bool net_ = true;
+  TCustomNetInstallLocation* net_location_ = nullptr;
+  std::string local_archive_path_;
+  bool archive_info_read_ = false;
+};
+
+// Every container of the process, in creation order.
+class TInstallContainerList {
+ public:
+  void Add(TInstallContainer* container);
+  void Remove(TInstallContainer* container);
+  int Count() const { return static_cast<int>(items_.size()); }
+  TInstallContainer* Items(int index) const { return items_.at(index); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  std::vector<TInstallContainer*> items_;
+};
+TInstallContainerList& ContainerList();
+
+// What the object model needs of the one install component (which lives above it).
+class IInstallComponent {
+ public:
+  virtual ~IInstallComponent() = default;
+  virtual TFileContainer* AsContainer() = 0;
+  virtual const std::string& SourceDirectory() const = 0;
+  virtual bool HasSwitch(char sw) const = 0;
+  virtual std::string SwitchArgument(char sw) const = 0;
+  virtual std::string ProductName() const = 0;
+  virtual TDistributeType DistributeType() const = 0;
+  virtual TCustomNetInstallLocation* NetLocation() const = 0;
+  virtual bool Running() const = 0;
+};
+// The install component of the process, or nullptr.
+IInstallComponent* InstallComponent();
+void SetInstallComponent(IInstallComponent* install);
+
+// The registry key of the running setup file's install record (under HKEY_LOCAL_MACHINE), or "".
+std::string& InstallRecordKey();
+
+TDistributeType CurrentDistributeType();
+bool InstallRunning();
+bool InDesignMode(const TComponent* component);
+// The first folder of the library search path that holds the builder's marker file.
+std::string FindLibraryDirectory(bool must_exist);
+
+}  // namespace vantorel

@@ -1,0 +1,87 @@
+#pragma once
+// File containers hold install files and sub containers and own an archive: files are compressed
+// into it when a distribution is built and extracted from it when it is installed.
+#include <cstdint>
+#include <string>
+
+#include "framework/classes.h"
+#include "model/container.h"
+
+namespace vantorel {
+
+VANTOREL_ENUM(TCompressOption, coOnlyAdd, coRelative, coUnused2, coForceNetFilesLocal,
+              coForceFilesNet, coIncludeAll);
+using TCompressOptions = TSet<TCompressOption>;
+
+class TFileStatusParameter;
+class TDiskParameter;
+
+class TFileContainer : public TFileRelated {
+ public:
+  explicit TFileContainer(TComponent* owner);
+  ~TFileContainer() override;
+
+  int RegisteredType() const override { return kRegFileContainer; }
+
+  bool AllowChangeDir() const { return allow_change_dir_; }
+  void SetAllowChangeDir(bool v) { allow_change_dir_ = v; }
+  bool AllowChoice() const { return allow_choice_; }
+  void SetAllowChoice(bool v) { allow_choice_ = v; }
+  TStrings* Description() { return &description_; }
+  const TStrings& DescriptionList() const { return description_; }
+  virtual void SetDescription(const TStrings& v) { description_.Assign(v); }
+  const std::string& GroupName() const { return group_name_; }
+  void SetGroupName(const std::string& v) { group_name_ = v; }
+
+  int InstallFileCount() const;
+  TCustomInstallFile* InstallFiles(int index) const;
+  bool HasNetFiles() const;
+
+  virtual void NewDisk(TCustomInstallFile* install_file, TDiskParameter& disk);
+  virtual void Replacing(TCustomInstallFile* install_file);
+  virtual void Status(TCustomInstallFile* install_file, TFileStatusParameter& status);
+  virtual int64_t SumSize(bool all, bool recursive) const;
+  int64_t DirectSize(bool all) const { return SumSize(all, false); }
+  int64_t TotalSize(bool all) const { return SumSize(all, true); }
+  virtual void FreeInstallFiles();
+  virtual std::string GetLocalArchivePath();
+  virtual void ReadInfoFromArchive();
+  virtual bool NeedsArchiveDownload() const;
+
+  void InstallObjects() override;
+  void DoInformationEventControl(TObject* sender, int code, TObject* po) override;
+
+  // 0 idle, 1 compressing, 2 installing, 3 copying.
+  uint8_t Phase() const { return phase_; }
+  int32_t TotalSizeOfPhase() const { return total_; }
+  int32_t Done() const { return done_; }
+
+  TInstallFileStatusEvent OnStatus;
+  TInstallFileNewDiskEvent OnNewDisk;
+  TInstallFileNotifyEvent OnReplacing;
+  TAfterInstallObjectsEvent OnAfterInstallObjects;
+  TInstallContainerNotifyEvent OnBeforeInstallObjects;
+
+ protected:
+  void SetPhase(uint8_t v) { phase_ = v; }
+  // Reports to the container above, if any.
+  void NotifyParent(int code, TObject* po);
+  void ProgressStep(int code, TObject* po);
+
+  int32_t total_ = 0;
+  int32_t done_ = 0;
+
+ private:
+  bool allow_change_dir_ = true;
+  bool allow_choice_ = true;
+  TStringList description_;
+  std::string group_name_;
+  uint8_t phase_ = 0;
+};
+
+class TInstallFileGroup : public TFileContainer {
+ public:
+  explicit TInstallFileGroup(TComponent* owner);
+};
+
+}  // namespace vantorel

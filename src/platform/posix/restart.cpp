@@ -1,0 +1,12 @@
+#include "platform/restart.h"
+
+#include "platform/errors.h"
+
+namespace vantorel::platform {
+
+bool RestartWindows(bool) {
+  SetLastError(kErrorCallNotImplemented);
+  return false;
+}
+
+}  // namespace vantorel::platform
