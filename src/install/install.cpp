@@ -1,5 +1,7 @@
 #include "install/install.h"
 
+#include <algorithm>
+#include <cstring>
 #include <ctime>
 
 #include "model/exceptions.h"
@@ -15,6 +17,12 @@ namespace vantorel {
 namespace {
 
 TDateTime g_run_start = 0;
+
+// A zero-terminated text in a fixed-size field; the field's end ends it when no zero does.
+std::string FixedText(const uint8_t* field, size_t size) {
+  const uint8_t* end = std::find(field, field + size, uint8_t{0});
+  return std::string(reinterpret_cast<const char*>(field), static_cast<size_t>(end - field));
+}
 
 }  // namespace
 
@@ -381,8 +389,8 @@ void ApplyRemoteFileList(const std::string& path) {
     double date;
     static_assert(sizeof date == sizeof bits);
     std::memcpy(&date, &bits, sizeof date);
-    std::string name(reinterpret_cast<const char*>(record + 12), strnlen(reinterpret_cast<const char*>(record + 12), 40));
-    std::string version(reinterpret_cast<const char*>(record + 52), strnlen(reinterpret_cast<const char*>(record + 52), 20));
+    std::string name = FixedText(record + 12, 40);
+    std::string version = FixedText(record + 52, 20);
     for (TCustomInstallFile* f : AllInstallFiles()) {
       if (SameText(f->Name(), name)) {
         f->SetArchiveInformation(size, date, version);

@@ -5,6 +5,7 @@
 #include "framework/forms.h"
 #include "model/exceptions.h"
 #include "model/file_container.h"
+#include "model/install_file.h"
 #include "model/net_location.h"
 #include "model/parameters.h"
 #include "model/path_specifier.h"

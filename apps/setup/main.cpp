@@ -1,0 +1,59 @@
+// The install program: creates the project form it carries and runs the install.
+//
+// Exit status (stable; scripts may rely on it):
+//   0  installed
+//   1  failed (also: no project form, or a form that cannot be loaded)
+//   2  cancelled by the user
+//   3  restart pending: the install finishes after Windows restarts
+#include <string>
+#include <vector>
+
+#include "framework/application.h"
+#include "install/attached_form.h"
+#include "install/install.h"
+#include "platform/files.h"
+
+using namespace vantorel;
+
+namespace {
+
+enum ExitStatus { kInstalled = 0, kFailed = 1, kCancelled = 2, kRestartPending = 3 };
+
+int StatusOf(IInstallComponent* install) {
+  auto* custom = install ? dynamic_cast<TCustomInstall*>(install->AsContainer()) : nullptr;
+  if (custom == nullptr) return kInstalled;  // a form without an install has nothing to do
+  switch (custom->Outcome()) {
+    case TInstallOutcome::Installed:
+      return kInstalled;
+    case TInstallOutcome::Cancelled:
+      return kCancelled;
+    case TInstallOutcome::RestartPending:
+      return kRestartPending;
+    case TInstallOutcome::Failed:
+    case TInstallOutcome::None:
+      return kFailed;
+  }
+  return kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CommandLineParameters().assign(argv + 1, argv + argc);
+  const std::string program = platform::GetModuleFileName();
+  Application().SetTitle("Setup");
+  try {
+    std::optional<std::string> form = FindOwnForm();
+    if (!form) throw Exception("The program carries no project form");
+    Application().CreateFormFromText(*form, {.source_name = program});
+  } catch (const std::exception& e) {
+    Application().MessageBox(program + ": " + e.what(), "Setup", MB_OK | MB_ICONERROR);
+    return kFailed;
+  }
+  Application().Run();
+  int status = StatusOf(InstallComponent());
+  // The forms go before the process does, so the install component's end-of-process work
+  // (the clean-up batch) runs.
+  Application().DestroyComponents();
+  return status;
+}
