@@ -73,7 +73,7 @@ TEST(System, StartProgramDoesNotWait) {
 #ifdef _WIN32
   std::string command = "cmd.exe /c echo started> \"" + marker + "\"";
 #else
-  std::string command = "sleep 0.2; echo started > '" + NativePath(marker) + "'";
+  std::string command = "sleep 1; echo started > '" + NativePath(marker) + "'";
 #endif
   ASSERT_TRUE(StartProgram(command, false)) << LastError();
 #ifndef _WIN32
