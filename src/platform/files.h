@@ -5,10 +5,11 @@
 // The posix backend maps paths as Wine does: a drive "X:" is the folder named by the environment
 // variable VANTOREL_DRIVE_X (an unmapped drive is kErrorPathNotFound), "Z:" and paths starting
 // with a separator are the host's "/", relative paths are relative. Unlike Windows, names compare
-// case-sensitively there (listing patterns excepted). Emulated there: share modes between this
-// program's openers (other programs are not bound), the read-only attribute (a file without
-// write permission, enforced even for root), the hidden attribute (names starting with "."),
-// the archive attribute (every file has it); system and other attributes are dropped.
+// case-sensitively there (listing patterns excepted). Emulated there: share modes among the
+// openers that go through this interface, in this process and in others (other programs are not
+// bound); the read-only attribute (a file without write permission, enforced even for root);
+// the hidden attribute (names starting with "."); the archive attribute (every file has it).
+// The system and other attributes are dropped.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -138,6 +138,7 @@ class Parser {
     if (lines_.empty() || TrimRight(lines_[0]) != kHeader)
       Fail(1, "the first line is not \"REGEDIT4\"");
     for (line_ = 1; line_ < lines_.size(); ++line_) {
+      start_line_ = line_;
       std::string_view line = Trim(lines_[line_]);
       if (line.empty() || line[0] == ';') continue;
       if (line[0] == '[') {
@@ -158,7 +159,6 @@ class Parser {
   [[noreturn]] void Fail(const std::string& what) { Fail(start_line_ + 1, what); }
 
   void Section(std::string_view line) {
-    start_line_ = line_;
     if (line.back() != ']') Fail("the key name has no closing \"]\"");
     line = line.substr(1, line.size() - 2);
     bool erase = !line.empty() && line[0] == '-';
@@ -204,7 +204,6 @@ class Parser {
   }
 
   void Value(std::string_view line) {
-    start_line_ = line_;
     size_t pos = 0;
     std::string name;
     if (line[0] == '@') {

@@ -202,10 +202,14 @@ RegKey RegKey::Open(Root root, const std::string& path, bool create, bool writab
   std::vector<std::string> parts = SplitKeyPath(path);
   bool created = false;
   if (create) {
-    if (!Storable(parts)) return Fail(kErrorInvalidParameter), std::move(key);
+    if (!Storable(parts)) {
+      Fail(kErrorInvalidParameter);
+      return key;
+    }
     store.Apply({Operation::kCreateKey, root, parts, {}, kRegNone, {}}, &created);
   } else if (!store.Find(root, parts)) {
-    return Fail(kErrorFileNotFound), std::move(key);
+    Fail(kErrorFileNotFound);
+    return key;
   }
   key.handle_ = new KeyHandle{root, std::move(parts), writable};
   key.dirty_ = created;
