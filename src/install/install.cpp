@@ -90,9 +90,8 @@ TCustomInstall::TCustomInstall(TComponent* owner) : TFileContainer(owner) {
         "The Owner of the TInstall component must either be a class of type TCustomForm (Delphi "
         "3) or TForm (Delphi 2.0,C++Builder 1.0)");
   SetDestDir("\\MyApplication");
-  SetDestDirType(StandardPathSpecifiers().FindByClass<TpsProgramFiles>());
-  SetArchiveFileType(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>());
-  SetArchiveFile("");
+  StoreDestDirType(StandardPathSpecifiers().FindByClass<TpsProgramFiles>());
+  StoreArchiveFileType(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>());
   SetGroupName("Main");
   SetAllowChoice(false);
   SetInstallComponent(this);

@@ -223,6 +223,11 @@ void TInstallContainer::SetDestDirType(TCustomPathSpecifier* v) {
 
 void TInstallContainer::SetOrder(int v) { order_ = v; }
 
+void TInstallContainer::StoreDestDirType(TCustomPathSpecifier* v) {
+  dest_dir_type_ = v;
+  if (v != nullptr) v->FreeNotification(this);
+}
+
 std::string TInstallContainer::GetFullDestDir() {
   std::string result = dest_dir_type_ ? dest_dir_type_->Expand(this) + dest_dir_ : dest_dir_;
   return RemoveBackslash(result);
@@ -319,6 +324,11 @@ void TFileRelated::SetArchiveFileType(TCustomPathSpecifier* v) {
     v->Validate(this);
     if (Is<TpsContainerArchiveFile>(v) || Is<TpsMainArchiveFile>(v)) archive_file_.clear();
   }
+  archive_file_type_ = v;
+  if (v != nullptr) v->FreeNotification(this);
+}
+
+void TFileRelated::StoreArchiveFileType(TCustomPathSpecifier* v) {
   archive_file_type_ = v;
   if (v != nullptr) v->FreeNotification(this);
 }

@@ -92,6 +92,8 @@ class TInstallContainer : public TComponent {
   void SetInstallable(bool v) { installable_ = v; }
   void SetProcessed(bool v) { processed_ = v; }
   void StoreOrder(int v) { order_ = v; }
+  // Constructor values: stored without the setters' validation.
+  void StoreDestDirType(TCustomPathSpecifier* v);
 
   bool dest_dir_type_assigned_ = false;
   bool default_dest_dir_type_pending_ = false;
@@ -172,6 +174,7 @@ class TFileRelated : public TInstallObject {
  protected:
   void ContainerChanged() override;
   void SetArchiveInfoRead(bool v) { archive_info_read_ = v; }
+  void StoreArchiveFileType(TCustomPathSpecifier* v);
 
   bool archive_file_type_assigned_ = false;
   bool default_archive_file_type_pending_ = false;

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "dialogs/grab_call.h"
 #include "framework/application.h"
 #include "framework/headless/headless.h"
 #include "model/exceptions.h"
+#include "model/install_file.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "routines/registry_routines.h"

@@ -1,6 +1,7 @@
 #include "model/container.h"
 
 #include "model/exceptions.h"
+#include "model/parameters.h"
 #include "model_fixture.h"
 
 namespace vantorel::testing {

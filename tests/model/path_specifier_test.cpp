@@ -49,9 +49,9 @@ class RegistryValues {
   std::vector<Saved> saved_;
 };
 
-using PathSpecifiers = ModelTest;
+using PathSpecifierTest = ModelTest;
 
-TEST_F(PathSpecifiers, FirstContainerBringsTheFourteenOnce) {
+TEST_F(PathSpecifierTest, FirstContainerBringsTheFourteenOnce) {
   Make<TInstallFileGroup>("Group1");
   std::vector<std::string> names;
   for (int i = 0; i < form_->ComponentCount(); ++i) names.push_back(form_->Components(i)->Name());
@@ -67,7 +67,7 @@ TEST_F(PathSpecifiers, FirstContainerBringsTheFourteenOnce) {
             "Path of system directory");
 }
 
-TEST_F(PathSpecifiers, ShellFoldersFromTheRegistryOrTheirFallbacks) {
+TEST_F(PathSpecifierTest, ShellFoldersFromTheRegistryOrTheirFallbacks) {
   RegistryValues values;
   values.Set(platform::Root::CurrentUser, kShellFolders, "Start Menu", std::nullopt);
   values.Set(platform::Root::CurrentUser, kShellFolders, "Programs", std::nullopt);
@@ -83,7 +83,7 @@ TEST_F(PathSpecifiers, ShellFoldersFromTheRegistryOrTheirFallbacks) {
   EXPECT_EQ(ProgramFilesDirectory(), "C:\\Program Files");
 }
 
-TEST_F(PathSpecifiers, BdeDllPathTakesTheFirstEntry) {
+TEST_F(PathSpecifierTest, BdeDllPathTakesTheFirstEntry) {
   RegistryValues values;
   values.Set(platform::Root::LocalMachine, "Software\\Borland\\Database Engine", "DLLPath",
              "C:\\BDE;C:\\OTHER");
@@ -92,7 +92,7 @@ TEST_F(PathSpecifiers, BdeDllPathTakesTheFirstEntry) {
   EXPECT_EQ(bde->Expand(nullptr), "C:\\BDE");
 }
 
-TEST_F(PathSpecifiers, DestinationsChainThroughContainers) {
+TEST_F(PathSpecifierTest, DestinationsChainThroughContainers) {
   RegistryValues values;
   values.Set(platform::Root::LocalMachine, kCurrentVersion, "ProgramFilesDir",
              "C:\\Program Files");
@@ -109,7 +109,7 @@ TEST_F(PathSpecifiers, DestinationsChainThroughContainers) {
   EXPECT_EQ(file->DestDirType(), nullptr);
 }
 
-TEST_F(PathSpecifiers, ValidationMessages) {
+TEST_F(PathSpecifierTest, ValidationMessages) {
   auto* group = Make<TInstallFileGroup>("Group");
   auto* file = Make<TInstallFile>("File");
   auto& standard = StandardPathSpecifiers();
@@ -156,7 +156,7 @@ TEST_F(PathSpecifiers, ValidationMessages) {
   }
 }
 
-TEST_F(PathSpecifiers, CustomSpecifierExpandsThroughItsCallback) {
+TEST_F(PathSpecifierTest, CustomSpecifierExpandsThroughItsCallback) {
   auto* custom = Make<TCustomPathSpecifier>("Custom");
   EXPECT_EQ(custom->Expand(nullptr), "");
   EXPECT_EQ(custom->Description(), "Unspecified");
