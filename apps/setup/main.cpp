@@ -45,7 +45,9 @@ int main(int argc, char** argv) {
   try {
     std::optional<std::string> form = FindOwnForm();
     if (!form) throw Exception("The program carries no project form");
-    Application().CreateFormFromText(*form, {.source_name = program});
+    TReadOptions options;
+    options.source_name = program;
+    Application().CreateFormFromText(*form, options);
   } catch (const std::exception& e) {
     Application().MessageBox(program + ": " + e.what(), "Setup", MB_OK | MB_ICONERROR);
     return kFailed;

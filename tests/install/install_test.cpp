@@ -89,7 +89,9 @@ class InstallRun : public ::testing::Test {
   }
 
   void Run(const std::string& form) {
-    Application().CreateFormFromText(form, {.source_name = "test.vform"});
+    TReadOptions options;
+    options.source_name = "test.vform";
+    Application().CreateFormFromText(form, options);
     Application().Run();
   }
   TCustomInstall* Install() {

@@ -53,13 +53,15 @@ using PathSpecifierTest = ModelTest;
 
 TEST_F(PathSpecifierTest, FirstContainerBringsTheFourteenOnce) {
   Make<TInstallFileGroup>("Group1");
-  std::vector<std::string> names;
-  for (int i = 0; i < form_->ComponentCount(); ++i) names.push_back(form_->Components(i)->Name());
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "psBDEDLL", "psCommonFiles", "psContainerArchiveFile",
-                       "psContainerDestDir", "psDesktopMenu", "psInstallSource", "psMainInstall",
-                       "psProgramFiles", "psProgramMenu", "psStartMenu", "psStartupMenu",
-                       "psSystem", "psMainArchiveFile", "psWindow", "Group1"}));
+  for (const char* name :
+       {"psBDEDLL", "psCommonFiles", "psContainerArchiveFile", "psContainerDestDir",
+        "psDesktopMenu", "psInstallSource", "psMainInstall", "psProgramFiles", "psProgramMenu",
+        "psStartMenu", "psStartupMenu", "psSystem", "psMainArchiveFile", "psWindow"}) {
+    auto* specifier = dynamic_cast<TStandardPathSpecifier*>(form_->FindComponent(name));
+    ASSERT_NE(specifier, nullptr) << name;
+    EXPECT_EQ(specifier->StandardName(), name);
+  }
+  EXPECT_EQ(form_->ComponentCount(), 15);
   Make<TInstallFileGroup>("Group2");
   EXPECT_EQ(form_->ComponentCount(), 16);
   EXPECT_EQ(StandardPathSpecifiers().Count(), 14);
