@@ -129,12 +129,17 @@ TEST_F(ContainerOrder, BlankAndCircularObjectsAreRefused) {
   EXPECT_EQ(inner->Container(), outer);
 }
 
-TEST_F(ContainerOrder, DestroyedContainerIsForgotten) {
+TEST_F(ContainerOrder, DestroyedContainerIsForgottenAndTakesItsFilesAlong) {
   auto* outer = Make<TInstallFileGroup>("Outer");
-  auto* file = Make<TInstallFile>("File");
-  file->SetContainer(outer);
+  auto* grab = Make<TGrabCall>("Grab");
+  grab->SetContainer(outer);
+  Make<TInstallFile>("File")->SetContainer(outer);
+  int files = AllInstallFiles().Count();
   outer->Free();
-  EXPECT_EQ(file->Container(), nullptr);
+  EXPECT_EQ(grab->Container(), nullptr);
+  EXPECT_EQ(AllInstallFiles().Count(), files - 1);  // a file container frees its files
+  EXPECT_EQ(form_->FindComponent("File"), nullptr);
+
   auto* group = Make<TInstallFileGroup>("Group");
   auto* file2 = Make<TInstallFile>("File2");
   file2->SetContainer(group);
