@@ -6,15 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "apps/vantorel/commands.h"
 #include "framework/application.h"
 #include "framework/streaming.h"
 
 namespace vantorel {
 namespace {
 
-enum ExitCode { kExitOk = 0, kExitFormErrors = 1, kExitUsage = 2 };
-
-using Args = std::vector<std::string>;
 
 struct Command {
   const char* name;
@@ -28,17 +26,23 @@ int Check(const Args& args);
 
 const Command kCommands[] = {
     {"check", "check FORM", "read a project form and print its component tree", Check},
+    {"program", "program FORM -o PROGRAM", "attach a project form to the install program",
+     ProgramCommand},
     {"help", "help", "show this help", Help},
 };
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: vantorel COMMAND [ARGUMENTS]\n\ncommands:\n");
-  for (const Command& c : kCommands) std::fprintf(out, "  %-22s %s\n", c.usage, c.summary);
+  for (const Command& c : kCommands) std::fprintf(out, "  %-26s %s\n", c.usage, c.summary);
   std::fprintf(out,
                "\nexit codes:\n"
                "  0  success\n"
                "  1  the form has errors (printed as FILE:LINE: message)\n"
-               "  2  usage error\n");
+               "  2  usage error\n"
+               "  3  the command failed (a file could not be read or written)\n"
+               "\nprogram options:\n"
+               "  --engine ENGINE  the install program to attach the form to (default: vtsetup.exe,\n"
+               "                   else vtsetup, beside this program)\n");
 }
 
 int Help(const Args&) {
@@ -46,7 +50,9 @@ int Help(const Args&) {
   return kExitOk;
 }
 
-bool ReadFile(const std::string& path, std::string& text) {
+}  // namespace
+
+bool ReadTextFile(const std::string& path, std::string& text) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream buffer;
@@ -54,6 +60,8 @@ bool ReadFile(const std::string& path, std::string& text) {
   text = buffer.str();
   return !in.bad();
 }
+
+namespace {
 
 struct SetProperty {
   std::string name;
@@ -91,7 +99,7 @@ int Check(const Args& args) {
   }
   const std::string& path = args[0];
   std::string text;
-  if (!ReadFile(path, text)) {
+  if (!ReadTextFile(path, text)) {
     std::fprintf(stderr, "%s: cannot read the file\n", path.c_str());
     return kExitFormErrors;
   }

@@ -73,6 +73,10 @@ class TComponent : public TPersistent {
   // Called by the form reader once every component of the form is read and every reference
   // resolved. The base clears csLoading; overrides call it first.
   virtual void Loaded();
+  // Called by TClass::Create once the whole constructor chain has run, so that work needing the
+  // object's final class (its virtual functions) can be done at creation. The base does nothing;
+  // code that creates a component with `new` and needs this calls it itself.
+  virtual void AfterConstruction() {}
   // Told about components inserted into and removed from the owner, and about the destruction
   // of components this one asked FreeNotification for. The base forwards the call to every
   // owned component; overrides clear their references to `component` on opRemove and call it.

@@ -444,7 +444,11 @@ struct TClassRegistrar {
     TClass::Factory factory = nullptr;
     if constexpr (std::is_base_of_v<TComponent, T> && !std::is_abstract_v<T> &&
                   std::is_constructible_v<T, TComponent*>) {
-      factory = [](TComponent* owner) -> TComponent* { return new T(owner); };
+      factory = [](TComponent* owner) -> TComponent* {
+        T* object = new T(owner);
+        object->AfterConstruction();
+        return object;
+      };
     }
     TClass& cls = RegisterClassType(typeid(T), name, TClassOf<Parent>(), factory);
     TClassBuilder<T> builder(cls);

@@ -242,16 +242,20 @@ void TInstallContainer::Loaded() { TComponent::Loaded(); }
 
 // ---- TInstallObject --------------------------------------------------------------------------
 
-TInstallObject::TInstallObject(TComponent* owner) : TInstallContainer(owner) {
-  if (InDesignMode(this) && InstallComponent() != nullptr) {
-    TFileContainer* install = InstallComponent()->AsContainer();
-    install->AddObject(this);
-    container_ = install;
-    SetDestDirType(StandardPathSpecifiers().FindByClass<TpsContainerDestDir>());
-    SetDestDir("");
-    default_container_pending_ = true;
-    default_dest_dir_type_pending_ = true;
-  }
+TInstallObject::TInstallObject(TComponent* owner) : TInstallContainer(owner) {}
+
+void TInstallObject::AfterConstruction() {
+  TInstallContainer::AfterConstruction();
+  IInstallComponent* install = InstallComponent();
+  if (!InDesignMode(this) || install == nullptr || install->AsContainer() == this) return;
+  TFileContainer* container = install->AsContainer();
+  container->AddObject(this);
+  container_ = container;
+  container->FreeNotification(this);
+  SetDestDirType(StandardPathSpecifiers().FindByClass<TpsContainerDestDir>());
+  SetDestDir("");
+  default_container_pending_ = true;
+  default_dest_dir_type_pending_ = true;
 }
 
 // Leaving the container's list happens in the base destructor, through ContainerDestroying.
@@ -300,8 +304,10 @@ void TInstallObject::Notification(TComponent* component, TOperation operation) {
 
 // ---- TFileRelated ----------------------------------------------------------------------------
 
-TFileRelated::TFileRelated(TComponent* owner) : TInstallObject(owner) {
-  SetInstallable(true);
+TFileRelated::TFileRelated(TComponent* owner) : TInstallObject(owner) { SetInstallable(true); }
+
+void TFileRelated::AfterConstruction() {
+  TInstallObject::AfterConstruction();
   if (default_container_pending_) {
     SetArchiveFileType(StandardPathSpecifiers().FindByClass<TpsContainerArchiveFile>());
     archive_file_.clear();

@@ -117,6 +117,8 @@ class TInstallObject : public TInstallContainer {
 
   TInstallContainer* Container() const { return container_; }
   virtual void SetContainer(TInstallContainer* v);
+  // In design mode a new object joins the install component at once.
+  void AfterConstruction() override;
   void ContainerDestroying(TInstallContainer* dying) override;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
@@ -136,6 +138,7 @@ class TInstallObject : public TInstallContainer {
 class TFileRelated : public TInstallObject {
  public:
   explicit TFileRelated(TComponent* owner);
+  void AfterConstruction() override;
 
   TlzhCommand AddToArchive() const { return add_to_archive_; }
   void SetAddToArchive(TlzhCommand v) { add_to_archive_ = v; }

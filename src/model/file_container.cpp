@@ -123,10 +123,14 @@ void TFileContainer::DoInformationEventControl(TObject* sender, int code, TObjec
 TInstallFileGroup::TInstallFileGroup(TComponent* owner) : TFileContainer(owner) {
   SetInstallable(true);
   SetInclude(true);
+  SetGroupName("Unnamed File Group");
+}
+
+void TInstallFileGroup::AfterConstruction() {
+  TFileContainer::AfterConstruction();
+  // A group dropped on a project in design mode joins the install at once and is numbered.
   if (Container() != nullptr)
     SetGroupName("Group #" + std::to_string(Container()->FileContainerCount()));
-  else
-    SetGroupName("Unnamed File Group");
 }
 
 }  // namespace vantorel

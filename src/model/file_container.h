@@ -82,6 +82,7 @@ class TFileContainer : public TFileRelated {
 class TInstallFileGroup : public TFileContainer {
  public:
   explicit TInstallFileGroup(TComponent* owner);
+  void AfterConstruction() override;
 };
 
 }  // namespace vantorel
