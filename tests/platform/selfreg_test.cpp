@@ -133,6 +133,19 @@ TEST(SelfReg, ProgramLeavesAMarkerWhenRun) {
   EXPECT_EQ(code, 2u);
 }
 
+// The three builds of vtver.dll share one name; each folder must hold its own build.
+TEST(Payloads, VersionedLibraryInEachFolder) {
+  using VersionFunction = int (*)();
+  for (int version : {10, 15, 20}) {
+    std::string path = Payload("vtver" + std::to_string(version) + "\\vtver.dll");
+    Library library = Library::Load(path);
+    ASSERT_TRUE(library.IsLoaded()) << path << " error " << LastError();
+    void* symbol = library.Symbol("vtver_version");
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(reinterpret_cast<VersionFunction>(symbol)(), version * 10) << path;
+  }
+}
+
 #else
 
 TEST(SelfReg, NotAvailableOnThisHost) {
