@@ -1,0 +1,77 @@
+// vtsetup with event handlers: every component call it hears and every install event it fires is
+// appended to the file named by VANTOREL_EVENT_LOG, one per line, so that end-to-end tests can
+// read the order of the run. During the before-install dialogs (-980) it also writes what the
+// install record holds at that moment.
+#include <cstdio>
+#include <string>
+
+#include "framework/properties.h"
+#include "install/install.h"
+#include "install/setup_main.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "routines/exceptions.h"
+
+using namespace vantorel;
+
+namespace {
+
+void Log(const std::string& line) {
+  std::optional<std::string> path = platform::GetEnv("VANTOREL_EVENT_LOG");
+  if (!path) return;
+  if (std::FILE* f = std::fopen(path->c_str(), "ab")) {
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fclose(f);
+  }
+}
+
+const char* TypeName(platform::ValueType type) {
+  switch (type) {
+    case platform::ValueType::String:
+      return "REG_SZ";
+    case platform::ValueType::Binary:
+      return "REG_BINARY";
+    case platform::ValueType::DWord:
+      return "REG_DWORD";
+    default:
+      return "other";
+  }
+}
+
+void LogInstallRecord() {
+  const std::string key = InstallRecordKey();
+  platform::RegKey record = platform::RegKey::Open(platform::Root::LocalMachine, key, false, false);
+  Log("record " + key + (record.IsOpen() ? "" : " missing"));
+  for (const char* name : {"Path", "CreationDate", "Size", "LastRunDate"})
+    Log(std::string("  ") + name + " " + TypeName(record.GetValueType(name)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RegisterHandler<void(TInstallContainer*, int, TObject*)>(
+      "RecordCall", [](TInstallContainer* container, int call, TObject*) {
+        Log(container->Name() + " " + std::to_string(call));
+        if (call == -980) LogInstallRecord();
+      });
+  for (const char* event :
+       {"OnAfterInitialized", "OnBeforeReadArchiveInfo", "OnAfterReadArchiveInfo",
+        "OnBeforeNotifyGoodInstall", "OnAfterNotifyGoodInstall", "OnBeforeNotifyBadInstall",
+        "OnAfterNotifyBadInstall"}) {
+    RegisterHandler<void(TObject*)>(std::string("Record") + event,
+                                    [event](TObject*) { Log(event); });
+  }
+  RegisterHandler<void(TInstallContainer*)>(
+      "RecordBeforeProcess", [](TInstallContainer* c) { Log("OnBeforeProcess " + c->Name()); });
+  RegisterHandler<void(TInstallContainer*)>(
+      "RecordAfterProcess", [](TInstallContainer* c) { Log("OnAfterProcess " + c->Name()); });
+  RegisterHandler<void(TObject*)>("AbortInstall", [](TObject*) {
+    Log("aborting");
+    throw EAIUserAbort();
+  });
+  RegisterHandler<void(TObject*)>("FailInstall", [](TObject*) {
+    Log("failing");
+    throw Exception("The test asked this install to fail");
+  });
+  return RunSetup(argc, argv);
+}
