@@ -18,6 +18,13 @@ namespace {
 
 TDateTime g_run_start = 0;
 
+// A path in double quotes, for a command line.
+std::string Quoted(const std::string& path) {
+  std::string quoted(1, '"');
+  quoted.append(path).push_back('"');
+  return quoted;
+}
+
 // A zero-terminated text in a fixed-size field; the field's end ends it when no zero does.
 std::string FixedText(const uint8_t* field, size_t size) {
   const uint8_t* end = std::find(field, field + size, uint8_t{0});
@@ -431,7 +438,7 @@ void TCustomInstall::RunFilesAfterInstall() {
     if (!file->RunAfterInstall()) continue;
     bool default_action = true;
     if (OnBeforeRunFile) OnBeforeRunFile(this, file, default_action);
-    if (default_action) platform::StartProgram("\"" + file->InstalledPath() + "\"", true);
+    if (default_action) platform::StartProgram(Quoted(file->InstalledPath()), true);
   }
 }
 

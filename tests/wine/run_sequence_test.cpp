@@ -93,8 +93,9 @@ class InstallProgram : public ::testing::Test {
     program_ = dir_ + "\\minimal.exe";
     AttachForm(engine, form, program_);
     uint32_t exit_code = 99;
-    EXPECT_TRUE(platform::StartProgramAndWait(
-        "\"" + platform::NativePath(program_) + "\" " + arguments, false, 60000, exit_code));
+    std::string command(1, '"');
+    command.append(platform::NativePath(program_)).append("\" ").append(arguments);
+    EXPECT_TRUE(platform::StartProgramAndWait(command, false, 60000, exit_code));
     return exit_code;
   }
   std::vector<std::string> Events() { return Lines(ReadAll(log_)); }
