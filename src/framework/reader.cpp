@@ -854,6 +854,8 @@ std::unique_ptr<TComponent> ReadForm(std::string_view text, const TReadOptions& 
     if (auto* form = dynamic_cast<TForm*>(root.get())) {
       if (Application().MainForm() == nullptr) Application().SetMainForm(form);
       form->DoCreate();
+    } else if (auto* module = dynamic_cast<TDataModule*>(root.get()); module && module->OnCreate) {
+      Application().Dispatch(module, [&] { module->OnCreate(module); });
     }
   }
   return root;

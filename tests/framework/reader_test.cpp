@@ -210,6 +210,18 @@ end
   EXPECT_NO_THROW(ReadFormInto(third, "object F: TForm\nend\n", {.design_mode = true}));
 }
 
+TEST(FormReader, ADataModuleHoldsNonVisualComponents) {
+  THandlerRegistry handlers;
+  int created = 0;
+  handlers.Register<void(TObject*)>("ModuleCreate", [&](TObject*) { ++created; });
+  auto root = Read(
+      "object Module1: TDataModule\n  OnCreate = ModuleCreate\n  object R: TRecorder\n  end\nend\n",
+      false, &handlers);
+  EXPECT_EQ(created, 1);
+  EXPECT_EQ(root->FindComponent("R")->Owner(), root.get());
+  EXPECT_EQ(Application().MainForm(), nullptr);
+}
+
 TEST(FormReader, EventHandlersAreBoundByNameAndSignature) {
   THandlerRegistry handlers;
   int counted = 0;
