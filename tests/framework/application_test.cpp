@@ -276,6 +276,27 @@ TEST_F(HeadlessApplication, APressThatKeepsTheFormOpenIsFollowedByTheNextAnswer)
   EXPECT_FALSE(failures.empty());
 }
 
+TEST_F(HeadlessApplication, AModelessWindowTakesItsAnswerWhenMessagesAreProcessed) {
+  Application().CreateForm<TForm1>();  // the main form
+  TForm* progress = Dialog("Copying files");
+  bool cancelled = false;
+  static_cast<TButton*>(progress->Components(2))->OnClick = [&](TObject*) { cancelled = true; };
+  progress->Show();
+  ui->SetAnswers("Other: OK\n");
+  Application().ProcessMessages();  // the next answer is not for this window
+  EXPECT_FALSE(cancelled);
+  ui->SetAnswers("Copying*: Cancel\n");
+  int blocks = 0;
+  while (!cancelled && blocks < 10) {
+    ++blocks;  // a long operation processes messages between blocks
+    Application().ProcessMessages();
+  }
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(blocks, 1);
+  EXPECT_EQ(Entries().back().Pressed(), "Cancel");
+  EXPECT_EQ(Entries().back().mode, "shown");
+}
+
 TEST_F(HeadlessApplication, OnCloseMayKeepAModalFormOpen) {
   TForm* dialog = Dialog("Closing");
   int refusals = 0;

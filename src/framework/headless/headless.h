@@ -16,7 +16,9 @@
 // otherwise (or when the script is used up) its default button is pressed: a form's enabled
 // Default button, else its enabled Cancel button, else the form is closed (mrCancel); a message
 // box's default button (MB_DEFBUTTON1..3). The main form, when the loop has nothing left to do
-// and the application was not terminated, takes a matching answer too, else it is closed.
+// and the application was not terminated, takes a matching answer too, else it is closed. A
+// form shown modelessly (a progress window) takes the next answer when it matches at a
+// ProcessMessages call: that is how a script presses Cancel during a long operation.
 // An answer naming a button that the window does not have (or that is hidden or disabled) is a
 // deterministic failure: it is written to the transcript and to stderr and the program ends
 // with exit code kAnswerScriptFailure (tests may install their own failure handler).
@@ -135,7 +137,7 @@ class THeadlessBackend : public TUiBackend {
   void Repaint(TControl&) override {}
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   void Run(TApplication& app) override;
-  void ProcessMessages(TApplication&) override {}
+  void ProcessMessages(TApplication& app) override;
   void Terminate() override {}
   void CursorChanged(int cursor) override { cursor_ = cursor; }
 
