@@ -18,11 +18,12 @@ void EnterDesignScope();
 void LeaveDesignScope();
 }  // namespace detail
 
-EReadError::EReadError(std::string source, int line, std::string problem)
+EReadError::EReadError(std::string source, int line, std::string problem, std::exception_ptr cause)
     : Exception(Format("%s:%d: %s", source, line, problem)),
       source_(std::move(source)),
       line_(line),
-      problem_(std::move(problem)) {}
+      problem_(std::move(problem)),
+      cause_(std::move(cause)) {}
 
 namespace {
 
@@ -82,8 +83,9 @@ class Lexer {
  public:
   Lexer(std::string_view text, const std::string& source) : text_(text), source_(source) {}
 
-  [[noreturn]] void Fail(int line, const std::string& problem) const {
-    throw EReadError(source_, line, problem);
+  [[noreturn]] void Fail(int line, const std::string& problem,
+                         std::exception_ptr cause = nullptr) const {
+    throw EReadError(source_, line, problem, std::move(cause));
   }
 
   const Token& Peek() {
@@ -373,7 +375,9 @@ class Reader {
   }
 
  private:
-  [[noreturn]] void Fail(int line, const std::string& problem) { lexer_.Fail(line, problem); }
+  [[noreturn]] void Fail(int line, const std::string& problem, std::exception_ptr cause = nullptr) {
+    lexer_.Fail(line, problem, std::move(cause));
+  }
 
   Token Expect(Tok kind, const char* what) {
     Token t = lexer_.Next();
@@ -504,7 +508,8 @@ class Reader {
     } catch (const EReadError&) {
       throw;
     } catch (const std::exception& e) {
-      Fail(line, Format("cannot create a %s: %s", cls.ClassName(), e.what()));
+      Fail(line, Format("cannot create a %s: %s", cls.ClassName(), e.what()),
+           std::current_exception());
     }
   }
 
@@ -667,7 +672,7 @@ class Reader {
     } catch (const EReadError&) {
       throw;
     } catch (const std::exception& e) {
-      Fail(line, Format("cannot set %s: %s", where, e.what()));
+      Fail(line, Format("cannot set %s: %s", where, e.what()), std::current_exception());
     }
   }
 

@@ -329,6 +329,20 @@ TEST(FormReader, ErrorsNameTheSourceTheLineAndTheProblem) {
   }
 }
 
+TEST(FormReader, TheErrorOfASetterIsKeptAsTheCause) {
+  try {
+    Read("object Root: TRecorder\n  Number = -999\nend\n");
+    FAIL();
+  } catch (const EReadError& e) {
+    ASSERT_TRUE(e.Cause());
+    try {
+      std::rethrow_exception(e.Cause());
+    } catch (const Exception& cause) {
+      EXPECT_EQ(cause.Message(), "-999 is not a number I take");
+    }
+  }
+}
+
 TEST(FormReader, AcceptsOrdinaryFormsWithTheirUsualProperties) {
   auto root = Read(R"(object Form1: TForm1
   Left = 192
