@@ -67,14 +67,13 @@ std::string Describe(const Token& t) {
     case Tok::End:
       return "the end of the text";
     case Tok::Ident:
-      return "'" + Shown(t.text) + "'";
+    case Tok::Symbol:
+      return Format("'%s'", Shown(t.text));
     case Tok::Integer:
     case Tok::Float:
-      return "the number " + Shown(t.text);
+      return Format("the number %s", Shown(t.text));
     case Tok::String:
-      return "the string '" + Shown(t.text) + "'";
-    case Tok::Symbol:
-      return "'" + t.text + "'";
+      return Format("the string '%s'", Shown(t.text));
   }
   return "?";
 }
