@@ -146,7 +146,7 @@ class THeadlessBackend : public TUiBackend {
   void Write(const std::string& block);
   void Fail(const std::string& message);
   std::string DescribeForm(TForm& form, const std::string& mode);
-  // Presses the answered or default button of a form; false when it was closed instead.
+  // Presses the answered or the default button of a form, or closes it when it has none.
   void Answer(TForm& form, const std::string& mode);
   void Activate(TForm* form);
 
