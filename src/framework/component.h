@@ -1,0 +1,108 @@
+#pragma once
+// Components: named objects owned by another component (the form), with a state that tells
+// whether they are being loaded or edited in a designer, and notification of removals so that
+// references between components are cleared.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/classes.h"
+#include "framework/properties.h"
+
+namespace vantorel {
+
+VANTOREL_ENUM(TComponentStateFlag, csLoading, csReading, csWriting, csDestroying, csDesigning,
+              csAncestor, csUpdating, csFixups);
+using TComponentState = TSet<TComponentStateFlag>;
+
+VANTOREL_ENUM(TOperation, opInsert, opRemove);
+
+// Raised for an invalid or duplicate component name.
+class EComponentError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TComponent : public TPersistent {
+ public:
+  // Joins `owner` (when not null) as its last component. A designing owner makes the new
+  // component designing too.
+  explicit TComponent(TComponent* owner);
+  // Sends the removal notifications (if Free has not already), destroys the owned components
+  // from the last to the first and leaves the owner. Prefer Free() (or the owner) over delete:
+  // only then do the receivers of Notification still see the component's full class.
+  ~TComponent() override;
+
+  // Notifies while the object is still whole, then deletes it.
+  void Free();
+
+  TComponent* Owner() const { return owner_; }
+  int ComponentCount() const { return static_cast<int>(components_.size()); }
+  TComponent* Components(int index) const;  // raises EListError outside 0..Count-1
+  int ComponentIndex() const;               // position in the owner's list, or -1
+  // An owned component by name, without regard to case; nullptr for "" or when missing.
+  TComponent* FindComponent(std::string_view name) const;
+
+  const std::string& Name() const { return name_; }
+  // Raises EComponentError when the name is not an identifier ("" is allowed) or when another
+  // component of the same owner has it (case ignored).
+  virtual void SetName(const std::string& name);
+  int Tag() const { return tag_; }
+  void SetTag(int tag) { tag_ = tag; }
+
+  TComponentState ComponentState() const { return state_; }
+  bool IsLoading() const { return state_.Contains(csLoading); }
+  bool IsDesigning() const { return state_.Contains(csDesigning); }
+  bool IsDestroying() const { return state_.Contains(csDestroying); }
+  // Sets or clears csDesigning on this component and every component it owns.
+  void SetDesigning(bool designing);
+  // Used by the form reader and the writer; not for ordinary code.
+  void SetStateFlag(TComponentStateFlag flag, bool on);
+
+  void InsertComponent(TComponent* component);  // takes ownership; notifies opInsert
+  void RemoveComponent(TComponent* component);  // gives it up; notifies opRemove
+  // Asks to be told (Notification opRemove) when `component` is destroyed, also when it
+  // belongs to another owner. Mutual: either side's destruction tells the other.
+  void FreeNotification(TComponent* component);
+  void RemoveFreeNotification(TComponent* component);
+  // Destroys every owned component, from the last to the first.
+  void DestroyComponents();
+  // Marks this component and its owned components as being destroyed.
+  void Destroying();
+
+  // Called by the form reader once every component of the form is read and every reference
+  // resolved. The base clears csLoading; overrides call it first.
+  virtual void Loaded();
+  // Told about components inserted into and removed from the owner, and about the destruction
+  // of components this one asked FreeNotification for. The base forwards the call to every
+  // owned component; overrides clear their references to `component` on opRemove and call it.
+  virtual void Notification(TComponent* component, TOperation operation);
+
+  // The component whose child this one is when streamed (a control's parent); nullptr: the
+  // root. SetParentComponent is called by the reader for nested objects.
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  virtual void SetParentComponent(TComponent* parent) { (void)parent; }
+
+  // The handler names of event properties, kept for writing the form back.
+  std::string EventHandlerName(std::string_view property) const;
+  void SetEventHandlerName(std::string_view property, const std::string& handler);
+
+ private:
+  void ValidateRename(const TComponent* component, const std::string& new_name) const;
+  void SendRemoveNotifications();
+
+  TComponent* owner_ = nullptr;
+  std::vector<TComponent*> components_;     // owned, in creation order
+  std::vector<TComponent*> free_notifies_;  // told about our destruction, and we about theirs
+  std::string name_;
+  int tag_ = 0;
+  TComponentState state_;
+  bool notified_removal_ = false;
+  std::vector<std::pair<std::string, std::string>> event_names_;
+};
+
+// Whether `name` is a valid component name: a letter or underscore, then letters, digits and
+// underscores.
+bool IsValidIdent(std::string_view name);
+
+}  // namespace vantorel

@@ -1,0 +1,78 @@
+#pragma once
+// Windows and the message loop: the narrow part of the window system the framework's native
+// backend needs. Handles are opaque numbers; callbacks run on the thread of the message loop.
+// The posix backend has no window system: Available() is false and nothing else may be called.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantorel::platform::ui {
+
+using Window = uintptr_t;  // 0: none
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+enum class ControlKind { Label, Button, Edit, Panel };
+enum class ShowState { Hidden, Normal, Minimized, Maximized };
+enum class SystemCursor { Arrow, Wait, AppStarting, IBeam, Cross, Hand, No, Help };
+
+struct FormStyle {
+  bool caption = true;  // a title bar
+  bool sizeable = true;
+  bool dialog_frame = false;
+  bool system_menu = true;
+  bool minimize_box = true;
+  bool maximize_box = true;
+};
+
+struct FormEvents {
+  std::function<void(bool active)> activated;  // the window became / stopped being active
+  std::function<void()> close_requested;       // the user closed it (the window stays)
+  std::function<void(int width, int height)> resized;
+};
+
+bool Available();
+
+// A top-level window (hidden until ShowWindow). `owner` keeps it above that window.
+Window CreateFormWindow(Window owner, const std::string& caption, const Rect& bounds,
+                        const FormStyle& style, FormEvents events);
+// A child control of a form or panel; `clicked` fires for buttons, `changed` for edits.
+Window CreateControl(Window parent, ControlKind kind, const std::string& text, const Rect& bounds,
+                     std::function<void()> clicked, std::function<void()> changed);
+void DestroyWindow(Window window);
+
+void SetText(Window window, const std::string& text);
+std::string GetText(Window window);
+void SetBounds(Window window, const Rect& bounds);
+Rect GetBounds(Window window);
+void SetVisible(Window window, bool visible);
+void SetEnabled(Window window, bool enabled);
+void SetDefaultButton(Window button, bool is_default);
+void ShowWindow(Window window, ShowState state);
+void BringToFront(Window window);
+void Repaint(Window window);
+Rect ScreenRect();
+
+// The cursor over the application's windows.
+void SetCursor(SystemCursor cursor);
+
+// Handles one message, waiting for it when `wait`. Returns false when the message was the end
+// of the loop (WM_QUIT); it is posted again so that outer loops see it too.
+bool HandleMessage(bool wait);
+// Handles every waiting message; false when the end of the loop was among them.
+bool HandleWaitingMessages();
+void PostQuit(int exit_code);
+
+// A message box with the Windows flags; returns the Windows button id.
+int MessageBox(Window owner, const std::string& text, const std::string& caption, unsigned flags);
+
+// Unattended tests: the next message box or window whose caption is `caption` gets a click on
+// the button with id `button_id` as soon as it appears on this thread.
+void AnswerNextDialogForTesting(const std::string& caption, int button_id);
+
+}  // namespace vantorel::platform::ui
