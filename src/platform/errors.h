@@ -33,6 +33,15 @@ enum : uint32_t {
   kErrorNoMoreItems = 259,
   kErrorCallNotImplemented = 120,
   kErrorBadFormat = 11,
+  kErrorTooManyOpenFiles = 4,
+  kErrorInvalidData = 13,
+  kErrorNotSameDevice = 17,
+  kErrorWriteProtect = 19,
+  kErrorGenFailure = 31,
+  kErrorNegativeSeek = 131,
+  kErrorFilenameExcedRange = 206,
+  kErrorDirectory = 267,
+  kErrorKeyDeleted = 1018,
 };
 
 // The code of the last failed platform call on this thread (GetLastError in both backends).

@@ -1,6 +1,14 @@
 #pragma once
 // Files and directories. Paths are Windows paths in 8-bit ANSI; both "\" and "/" separate.
 // Every call that can fail returns false / -1 / an empty string and sets LastError().
+//
+// The posix backend maps paths as Wine does: a drive "X:" is the folder named by the environment
+// variable VANTOREL_DRIVE_X (an unmapped drive is kErrorPathNotFound), "Z:" and paths starting
+// with a separator are the host's "/", relative paths are relative. Unlike Windows, names compare
+// case-sensitively there (listing patterns excepted). Emulated there: share modes between this
+// program's openers (other programs are not bound), the read-only attribute (a file without
+// write permission, enforced even for root), the hidden attribute (names starting with "."),
+// the archive attribute (every file has it); system and other attributes are dropped.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,8 +52,10 @@ class File {
   File& operator=(const File&) = delete;
 
   // Returns a closed File (IsOpen() false) on failure, with LastError() set.
-  static File Open(const std::string& path, Access access, unsigned share,
-                   Disposition disposition);
+  // After a successful CreateAlways or OpenAlways, LastError() is kErrorAlreadyExists when the
+  // file existed and kErrorSuccess when it was made. Opening a folder fails (kErrorAccessDenied),
+  // so does TruncateExisting without write access (kErrorInvalidParameter).
+  static File Open(const std::string& path, Access access, unsigned share, Disposition disposition);
 
   bool IsOpen() const { return handle_ != kClosed; }
   // Bytes read (0 at end of file), or -1 on error.
@@ -91,24 +101,31 @@ bool GetFileSize(const std::string& path, uint64_t& size);
 bool CreateDirectory(const std::string& path);  // the parent must exist
 bool RemoveDirectory(const std::string& path);  // must be empty
 // Entries of `directory` matching `pattern` ("*", "*.txt", "a?c"), without "." and "..".
-// Fails (false) when the directory cannot be read.
+// Patterns compare without regard to case. No match is an empty list, not a failure; a missing
+// directory fails with kErrorPathNotFound. The posix backend lists in name order.
 bool ListDirectory(const std::string& directory, const std::string& pattern,
                    std::vector<DirEntry>& entries);
 // Free and total bytes of the disk holding `path` (a root such as "C:\" or any directory).
 bool GetDiskFreeSpace(const std::string& path, uint64_t& free_bytes, uint64_t& total_bytes);
 
-// The temporary directory, with a trailing backslash; empty on failure.
+// The temporary directory, with a trailing backslash; empty on failure. The posix backend
+// gives $TMPDIR or /tmp in the Windows form (under a mapped drive that holds it, else Z:).
 std::string GetTempPath();
-// Creates a new empty file named `prefix` + a unique number + ".tmp" in `directory` and returns
-// its name; empty on failure.
+// Creates a new empty file named with up to three characters of `prefix`, a unique hexadecimal
+// number and ".tmp" in `directory` and returns its path; empty on failure.
 std::string GetTempFileName(const std::string& directory, const std::string& prefix);
 // The short (8.3) form of an existing path; the path itself where the system has none.
 std::string GetShortPathName(const std::string& path);
 std::string GetCurrentDirectory();
 bool SetCurrentDirectory(const std::string& path);
-std::string GetWindowsDirectory();  // empty on failure
-std::string GetSystemDirectory();   // empty on failure
+// Empty on failure. The posix backend names "C:\WINDOWS" and "C:\WINDOWS\SYSTEM32" while the
+// C: drive is mapped and fails with kErrorPathNotFound otherwise; the folders need not exist.
+std::string GetWindowsDirectory();
+std::string GetSystemDirectory();
 // The full path of the running program.
 std::string GetModuleFileName();
+// The path as the operating system itself names it: unchanged on Windows, the mapped host path
+// in the posix backend (for command lines of host programs). Empty for an unmapped drive.
+std::string NativePath(const std::string& path);
 
 }  // namespace vantorel::platform

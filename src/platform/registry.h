@@ -1,7 +1,14 @@
 #pragma once
 // The Windows registry. The win32 backend is the real registry; the posix backend keeps a
 // REGEDIT4 text file at $VANTOREL_REGISTRY (default ~/.vantorel/registry.reg), written
-// atomically. Key paths use "\" and may start with one; names compare without regard to case.
+// atomically. Key paths use "\" and may start with one; names compare without regard to case
+// and keep the case they were created with.
+//
+// Errors are the system's: a missing key or value kErrorFileNotFound, a write through a key
+// opened read-only kErrorAccessDenied, a read of the wrong type kErrorInvalidData, any use of a
+// key deleted meanwhile kErrorKeyDeleted. In the posix backend the file is read again when
+// another process changed it, at every Open, KeyExists and DeleteKey*; a file that is not valid
+// REGEDIT4 makes these raise PlatformError naming the file and line.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,16 +44,20 @@ class RegKey {
   ValueType GetValueType(const std::string& name);
   bool ReadString(const std::string& name, std::string& value);  // String or ExpandString
   bool ReadDWord(const std::string& name, uint32_t& value);
+  // The raw bytes of a value of any type.
   bool ReadBinary(const std::string& name, std::vector<uint8_t>& value);
   bool WriteString(const std::string& name, const std::string& value);
   bool WriteExpandString(const std::string& name, const std::string& value);
+  // An empty string cannot be part of the list (it would end it): kErrorInvalidParameter.
   bool WriteMultiString(const std::string& name, const std::vector<std::string>& value);
   bool ReadMultiString(const std::string& name, std::vector<std::string>& value);
   bool WriteDWord(const std::string& name, uint32_t value);
   bool WriteBinary(const std::string& name, const std::vector<uint8_t>& value);
   bool DeleteValue(const std::string& name);
+  // Sub-keys come in name order; values in an order of the system's choosing.
   bool SubKeyNames(std::vector<std::string>& names);
   bool ValueNames(std::vector<std::string>& names);
+  // Writes the store to disk now.
   bool Flush();
   void Close();
 
@@ -56,7 +67,8 @@ class RegKey {
 };
 
 bool KeyExists(Root root, const std::string& path);
-// Deletes a key that has no sub-keys.
+// Deletes a key that has no sub-keys (kErrorAccessDenied when it has some). A root cannot be
+// deleted.
 bool DeleteKey(Root root, const std::string& path);
 // Deletes a key with all its sub-keys.
 bool DeleteKeyTree(Root root, const std::string& path);

@@ -14,15 +14,28 @@ struct OsVersion {
   std::string service_pack;
 };
 
+// The posix backend reports NT 6.1 build 7601 "Service Pack 1" (the NT family).
 bool GetOsVersion(OsVersion& version);
+// The posix backend derives it from LC_ALL, LC_MESSAGES or LANG ("de_DE.UTF-8" -> 0x0407);
+// US English when none names a known language.
 uint16_t GetUserDefaultLangID();
 
 // Starts a command line (program and arguments) and returns without waiting for it to end.
+// The posix backend runs the command line with /bin/sh as it is (host paths, see NativePath);
+// it only fails when the shell cannot be started.
 bool StartProgram(const std::string& command_line, bool shown);
 
 std::optional<std::string> GetEnv(const std::string& name);
+// Sets a variable of this process (and of the programs it starts); nullopt removes it.
+bool SetEnv(const std::string& name, const std::optional<std::string>& value);
 
-// INI files, as GetPrivateProfileString/WritePrivateProfileString treat them.
+// The id of this process; unique among the running processes, handy for unique names.
+uint32_t CurrentProcessId();
+
+// INI files, as GetPrivateProfileString/WritePrivateProfileString treat them: sections and keys
+// compare without regard to case, values are trimmed and lose enclosing quotes, a missing file or
+// key gives the default, a write creates the file and the section. A bare file name (no folder)
+// means the Windows folder. Writes fail when the folder does not exist.
 std::string ReadIniString(const std::string& file, const std::string& section,
                           const std::string& key, const std::string& default_value);
 bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,

@@ -4,7 +4,11 @@
 
 namespace vantorel::platform {
 
-uint32_t LastError() { return ::GetLastError(); }
-void SetLastError(uint32_t code) { ::SetLastError(code); }
+uint32_t LastError() {
+  return ::GetLastError();
+}
+void SetLastError(uint32_t code) {
+  ::SetLastError(code);
+}
 
 }  // namespace vantorel::platform

@@ -1,0 +1,128 @@
+// The posix backend's drive mapping; Windows has real drives.
+#ifndef _WIN32
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "scratch.h"
+
+namespace vantorel::platform {
+namespace {
+
+using testing::EnvGuard;
+using testing::ReadText;
+using testing::Scratch;
+using testing::WriteText;
+
+// A scratch folder as host path, to map drives onto.
+struct HostScratch {
+  Scratch scratch;
+  std::string host = NativePath(scratch.path());
+};
+
+TEST(PosixPaths, DrivesMapToFolders) {
+  HostScratch c, d;
+  EnvGuard env;
+  env.Set("VANTOREL_DRIVE_C", c.host);
+  env.Set("VANTOREL_DRIVE_D", std::nullopt);
+  env.Set("VANTOREL_DRIVE_d", d.host + "/");  // the lower-case spelling, a trailing slash
+  env.Set("VANTOREL_DRIVE_Q", std::nullopt);
+  env.Set("VANTOREL_DRIVE_q", std::nullopt);
+
+  struct Case {
+    std::string path, host;
+  } cases[] = {
+      {"C:\\", c.host + "/"},
+      {"C:\\Program Files\\App\\app.exe", c.host + "/Program Files/App/app.exe"},
+      {"c:/mixed\\separators/x", c.host + "/mixed/separators/x"},
+      {"C:relative", c.host + "/relative"},
+      {"d:\\data", d.host + "/data"},
+      {"Z:\\usr\\bin", "/usr/bin"},
+      {"z:", "/"},
+      {"\\usr\\bin", "/usr/bin"},
+      {"/usr/bin", "/usr/bin"},
+      {"sub\\file.txt", "sub/file.txt"},
+  };
+  for (const Case& k : cases) EXPECT_EQ(NativePath(k.path), k.host) << k.path;
+
+  ASSERT_TRUE(CreateDirectory("C:\\Folder"));
+  ASSERT_TRUE(WriteText("C:\\Folder\\File.txt", "on c"));
+  EXPECT_TRUE(std::filesystem::exists(c.host + "/Folder/File.txt"));
+  EXPECT_EQ(ReadText("c:/Folder/File.txt"), "on c");
+  EXPECT_EQ(ReadText("Z:" + c.host + "\\Folder\\File.txt"), "on c");
+  EXPECT_FALSE(FileExists("C:\\folder\\file.txt")) << "host names are case-sensitive";
+
+  EXPECT_EQ(NativePath("Q:\\x"), "");
+  EXPECT_EQ(LastError(), kErrorPathNotFound);
+  EXPECT_FALSE(FileExists("Q:\\x"));
+  EXPECT_EQ(LastError(), kErrorPathNotFound);
+  EXPECT_FALSE(File::Open("q:\\x", Access::Write, kShareNone, Disposition::CreateAlways).IsOpen());
+  EXPECT_EQ(LastError(), kErrorPathNotFound);
+  EXPECT_FALSE(CreateDirectory("Q:\\x"));
+  EXPECT_EQ(LastError(), kErrorPathNotFound);
+}
+
+TEST(PosixPaths, HostPathsMapBackToDrives) {
+  HostScratch c;
+  EnvGuard env;
+  env.Set("VANTOREL_DRIVE_C", std::nullopt);
+  env.Set("VANTOREL_DRIVE_c", std::nullopt);
+  env.Set("TMPDIR", c.host + "/tmp");
+  ASSERT_TRUE(std::filesystem::create_directory(c.host + "/tmp"));
+
+  std::string saved = GetCurrentDirectory();
+  ASSERT_TRUE(SetCurrentDirectory(c.scratch.path()));
+  std::string z_form = "Z:" + c.host;
+  std::replace(z_form.begin(), z_form.end(), '/', '\\');
+  EXPECT_EQ(GetCurrentDirectory(), z_form);
+  EXPECT_EQ(GetTempPath(), z_form + "\\tmp\\");
+  EXPECT_EQ(GetWindowsDirectory(), "");
+  EXPECT_EQ(LastError(), kErrorPathNotFound);
+  EXPECT_EQ(GetSystemDirectory(), "");
+
+  env.Set("VANTOREL_DRIVE_C", c.host);
+  EXPECT_EQ(GetCurrentDirectory(), "C:\\");
+  EXPECT_EQ(GetTempPath(), "C:\\tmp\\");
+  EXPECT_EQ(GetWindowsDirectory(), "C:\\WINDOWS");
+  EXPECT_EQ(GetSystemDirectory(), "C:\\WINDOWS\\SYSTEM32");
+  std::string temp = GetTempFileName(GetTempPath(), "abc");
+  ASSERT_EQ(temp.substr(0, 10), "C:\\tmp\\abc");
+  EXPECT_TRUE(std::filesystem::exists(c.host + "/tmp/" + temp.substr(7)));
+  EXPECT_EQ(GetModuleFileName().substr(0, 2), "Z:");  // the build tree is not on C:
+  ASSERT_TRUE(SetCurrentDirectory(saved));
+}
+
+TEST(PosixPaths, MissingNamesTellFileFromFolder) {
+  Scratch dir;
+  ASSERT_TRUE(WriteText(dir / "file", "x"));
+  struct Case {
+    std::string path;
+    uint32_t error;
+  } cases[] = {
+      {dir / "none", kErrorFileNotFound},
+      {dir / "none\\deeper", kErrorPathNotFound},
+      {dir / "file\\below", kErrorPathNotFound},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetFileAttributes(c.path), kInvalidAttributes) << c.path;
+    EXPECT_EQ(LastError(), c.error) << c.path;
+  }
+}
+
+TEST(PosixPaths, HiddenAndReadOnlyFromHostMode) {
+  Scratch dir;
+  ASSERT_TRUE(WriteText(dir / ".dot", "x"));
+  EXPECT_EQ(GetFileAttributes(dir / ".dot") & kAttrHidden, kAttrHidden);
+  EXPECT_EQ(GetFileAttributes(dir / ".dot") & kAttrArchive, kAttrArchive);
+  std::filesystem::permissions(NativePath(dir / ".dot"), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::group_read);
+  EXPECT_EQ(GetFileAttributes(dir / ".dot") & kAttrReadOnly, kAttrReadOnly);
+}
+
+}  // namespace
+}  // namespace vantorel::platform
+#endif
