@@ -46,7 +46,7 @@ TEST(PeVersionReader, FindsTheBlockOfATestLibrary) {
   EXPECT_EQ(Text(block, "\\\\StringFileInfo\\\\040704E4\\CompanyName\\"),
             std::string("Vantorel Testhaus\0", 18));
   EXPECT_EQ(Text(block, "\\StringFileInfo\\040904E4\\LegalCopyright"),
-            std::string("Copyright \xA9 1998 nobody\0", 25));
+            std::string("Copyright \xA9 1998 nobody\0", 24));
   EXPECT_EQ(Text(block, "\\StringFileInfo\\040904E4\\Missing"), "<absent>");
   EXPECT_EQ(Text(block, "\\StringFileInfo\\040904B0\\FileVersion"), "<absent>");
   EXPECT_EQ(Text(block, "\\StringFileInfo\\040904E4\\FileVersionX"), "<absent>");
@@ -101,8 +101,13 @@ TEST(PeVersionReader, DamagedFilesAreNoVersionNeverAnOutsideRead) {
   const std::string path = dir / "damaged.dll";
   std::vector<uint8_t> block;
 
+#ifdef _WIN32
+  const size_t step = 16, rounds = 200;  // file operations under Wine cost more
+#else
+  const size_t step = 1, rounds = 1500;
+#endif
   // Cut short anywhere: the headers, the tables, the block itself.
-  for (size_t n = 0; n < good.size(); n += (n < 1024 || n + 1024 > good.size()) ? 3 : 97) {
+  for (size_t n = 0; n < good.size(); n += (n < 1024 || n + 1024 > good.size()) ? step : 97) {
     test::WriteAll(path, {good.begin(), good.begin() + n});
     if (ReadBlockOf(path, block)) QueryEverything(block);
   }
@@ -110,7 +115,7 @@ TEST(PeVersionReader, DamagedFilesAreNoVersionNeverAnOutsideRead) {
   // Offsets and sizes that lie: random values put into the headers and the resource tree.
   std::mt19937 rng(20240601);
   const size_t resource_start = block_at > 256 ? block_at - 256 : 0;
-  for (int i = 0; i < 1500; ++i) {
+  for (size_t i = 0; i < rounds; ++i) {
     auto bad = good;
     const int changes = 1 + static_cast<int>(rng() % 4);
     for (int c = 0; c < changes; ++c) {
@@ -204,9 +209,7 @@ TEST(PeVersionReader, AgreesWithTheSystemReader) {
         const bool in_system = platform::VerQueryValue(system_block, path, a);
         ASSERT_EQ(in_system, QueryVersionBlock(own_block, path, b)) << path;
         if (!in_system) continue;
-        // The system's reader pads what it converts with the zeros of its buffer.
-        std::string x(a.begin(), a.end()), y(b.begin(), b.end());
-        EXPECT_EQ(x.substr(0, x.find('\0')), y.substr(0, y.find('\0'))) << path;
+        EXPECT_EQ(std::string(a.begin(), a.end()), std::string(b.begin(), b.end())) << path;
         ++texts;
       }
     }

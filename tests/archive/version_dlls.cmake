@@ -30,10 +30,11 @@ function(vantorel_version_dll variant ordinal)
   endif()
 
   if(WIN32)
-    add_library(vtver_${variant} SHARED ${VTVER_SOURCE}/vtver.c ${rc})
+    # A module: nothing links against it, so it needs no import library.
+    add_library(vtver_${variant} MODULE ${VTVER_SOURCE}/vtver.c ${rc})
     target_compile_definitions(vtver_${variant} PRIVATE VTVER_VARIANT=${ordinal})
     set_target_properties(vtver_${variant} PROPERTIES OUTPUT_NAME vtver PREFIX ""
-      RUNTIME_OUTPUT_DIRECTORY ${dir})
+      LIBRARY_OUTPUT_DIRECTORY ${dir})
     add_dependencies(test_archive vtver_${variant})
   else()
     set(objects "")
