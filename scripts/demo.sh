@@ -2,5 +2,5 @@
 # The demo of the README: what a new user sees first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-echo "== vantorel check examples/minimal.vform"
-build/host/apps/vantorel check examples/minimal.vform
+echo "== vantorel check examples/hello.vform"
+build/host/apps/vantorel check examples/hello.vform

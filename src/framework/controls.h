@@ -108,6 +108,14 @@ class TFont : public TPersistent {
   TFontPitch pitch_ = fpDefault;
 };
 
+// What a control shows a person, as the headless transcript writes it: `label "Welcome"`,
+// `button "OK" default`. An empty keyword: nothing to report.
+struct TControlDescription {
+  std::string keyword;
+  std::string text;
+  std::vector<std::string> flags;
+};
+
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* owner);
@@ -166,6 +174,9 @@ class TControl : public TComponent {
 
   // Repaints the control now (no effect in the headless backend).
   void Repaint();
+
+  // For the headless transcript; controls that show text override it.
+  virtual TControlDescription Describe() const { return {}; }
 
   TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* parent) override;
@@ -229,6 +240,7 @@ class TLabel : public TControl {
   void SetWordWrap(bool v) { word_wrap_ = v; }
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v) { transparent_ = v; }
+  TControlDescription Describe() const override;
 
  private:
   bool auto_size_ = true;
@@ -249,8 +261,9 @@ class TButton : public TWinControl {
   void SetCancel(bool v);
   TModalResult ModalResult() const { return modal_result_; }
   void SetModalResult(TModalResult v) { modal_result_ = v; }
-  // Sets the form's ModalResult to the button's (when it has one), then fires OnClick.
+  // Sets the form's ModalResult to the button's, then fires OnClick.
   void Click() override;
+  TControlDescription Describe() const override;
 
  private:
   bool default_ = false;
@@ -273,6 +286,7 @@ class TPanel : public TWinControl {
   void SetBorderWidth(int v) { border_width_ = v; }
   TBorderStyle BorderStyle() const { return border_style_; }
   void SetBorderStyle(TBorderStyle v) { border_style_ = v; }
+  TControlDescription Describe() const override;
 
  private:
   TAlignment alignment_ = taCenter;
@@ -293,6 +307,7 @@ class TEdit : public TWinControl {
   void SetText(const std::string& v) override;
   // Fires when the text changes (from code or from the user).
   TNotifyEvent OnChange;
+  TControlDescription Describe() const override;
 
  private:
   int max_length_ = 0;

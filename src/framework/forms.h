@@ -74,6 +74,9 @@ class TForm : public TWinControl {
   void SetActive(bool active);
   // Called by the backend when the user closes the window; runs Close.
   void UserClose() { Close(); }
+  // Called by the modal loop once ModalResult is set: OnClose may keep the form open (caNone),
+  // which clears ModalResult. True when the form may close.
+  bool CloseModal();
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;

@@ -25,6 +25,7 @@
 //
 // Errors are EReadError naming the source, the line and the problem. A failed read destroys the
 // components it created (and the root when it created the root).
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +54,11 @@ struct TReadOptions {
   bool design_mode = false;
   // Where event handler names are looked up; nullptr: Handlers().
   const THandlerRegistry* handlers = nullptr;
+  // Told about every property the text sets, in file order: the component, the property path
+  // ("Information.ProductName"), the value as the text gives it, and its line.
+  std::function<void(TComponent& component, const std::string& property, const std::string& value,
+                     int line)>
+      on_property;
 };
 
 // Limits that keep a hostile form from exhausting the stack.

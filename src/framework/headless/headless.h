@@ -21,15 +21,15 @@
 // deterministic failure: it is written to the transcript and to stderr and the program ends
 // with exit code kAnswerScriptFailure (tests may install their own failure handler).
 //
-// Transcript (VANTOREL_TRANSCRIPT names the file; appended): one block per window shown, e.g.
+// Transcript (VANTOREL_TRANSCRIPT names the file; appended): one block per window shown or
+// answered, in the order it happened, e.g.
 //
 //   form "Welcome" modal
 //     label "Welcome to the installation."
-//     edit "C:\Program Files\My"
+//     edit "C:\\Program Files\\My"
 //     button "&Next >" default
 //     button "Cancel" cancel disabled
 //     pressed "&Next >"
-//     result 1
 //   end
 //   message "Setup" error
 //     text "The disk is full."
@@ -37,13 +37,18 @@
 //     pressed "OK"
 //     result 1
 //   end
+//   result "Welcome" 1
 //
 // A block starts with `form "<caption>" <mode>` (mode: main, shown, modal) or
 // `message "<caption>" <icon>` (icon: none, error, question, warning, information) and ends
-// with `end`. Inside, one line per visible control in tab order of the tree (`label`, `panel`,
-// `edit`, `button` with the flags default, cancel, disabled), then what happened: `pressed`,
-// `closed` (the window was closed without a button), `result <n>`. Strings are in double
-// quotes with \" \\ \r \n \t and \xHH escapes. ParseTranscript reads it back.
+// with `end`. Inside, one line per visible control in the order of the control tree (`label`,
+// `panel`, `edit`, `button` with the flags default, cancel, disabled), then what happened:
+// `pressed "<button>"` or `closed` (closed without a button). A modal form's block is written
+// before its button is pressed (what the press shows comes after it); when the form ends,
+// `result "<caption>" <modal result>` follows on a line of its own. A message box's block holds
+// its own `result <id>`. `failure "<message>"` records an answer-script failure.
+// Strings are in double quotes with \" \\ \r \n \t and \xHH escapes. ParseTranscript
+// reads it back and gives each form entry the result that ended it.
 #include <functional>
 #include <memory>
 #include <string>
@@ -77,17 +82,21 @@ struct TTranscriptLine {
 };
 
 struct TTranscriptEntry {
-  std::string kind;     // form or message
-  std::string caption;  // the window's caption
+  std::string kind;     // form, message or failure
+  std::string caption;  // the window's caption (failure: the message)
   std::string mode;     // form: main, shown, modal; message: the icon
   std::vector<TTranscriptLine> lines;
+  int result = 0;  // the modal result or button id that ended the window; 0: none
 
   // The texts shown (every line that is not a button or an outcome), in order.
   std::vector<std::string> Texts() const;
   std::vector<const TTranscriptLine*> Buttons() const;
   std::string Pressed() const;  // "" when no button was pressed
-  int Result() const;           // 0 when there is no result line
+  bool Closed() const;          // closed without a button
 };
+
+// A string as the transcript quotes it.
+std::string QuoteTranscript(std::string_view text);
 
 // Parses a transcript; raises Exception on a malformed line.
 std::vector<TTranscriptEntry> ParseTranscript(std::string_view text);
@@ -134,6 +143,8 @@ class THeadlessBackend : public TUiBackend {
   void Write(const std::string& block);
   void Fail(const std::string& message);
   std::string DescribeForm(TForm& form, const std::string& mode);
+  // Presses the answered or default button of a form; false when it was closed instead.
+  void Answer(TForm& form, const std::string& mode);
   void Activate(TForm* form);
 
   std::vector<TAnswer> answers_;

@@ -1,0 +1,193 @@
+#include "framework/component.h"
+
+#include <algorithm>
+
+#include "framework/format.h"
+
+namespace vantorel {
+
+VANTOREL_CLASS(TComponent, TPersistent) {
+  p.Int("Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
+}
+
+namespace detail {
+// While the form reader reads in design mode, every component is designing from its
+// construction on, so that constructors can tell (the root has no designing owner to inherit
+// it from).
+thread_local int g_design_scope = 0;
+void EnterDesignScope() {
+  ++g_design_scope;
+}
+void LeaveDesignScope() {
+  --g_design_scope;
+}
+}  // namespace detail
+
+bool IsValidIdent(std::string_view name) {
+  if (name.empty()) return false;
+  auto alpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  if (!alpha(name[0])) return false;
+  return std::all_of(name.begin() + 1, name.end(),
+                     [&](char c) { return alpha(c) || (c >= '0' && c <= '9'); });
+}
+
+TComponent::TComponent(TComponent* owner) {
+  if (detail::g_design_scope > 0) state_.Include(csDesigning);
+  if (owner != nullptr) owner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  if (!notified_removal_) {
+    notified_removal_ = true;
+    Destroying();
+    SendRemoveNotifications();
+    DestroyComponents();
+    if (owner_ != nullptr) owner_->RemoveComponent(this);
+  }
+  // Components created by the destructors of descendants, if any.
+  DestroyComponents();
+}
+
+void TComponent::Free() {
+  if (notified_removal_) return;
+  notified_removal_ = true;
+  Destroying();
+  SendRemoveNotifications();
+  DestroyComponents();
+  if (owner_ != nullptr) owner_->RemoveComponent(this);
+  delete this;
+}
+
+TComponent* TComponent::Components(int index) const {
+  if (index < 0 || index >= ComponentCount())
+    throw EListError(Format("List index out of bounds (%d)", index));
+  return components_[static_cast<size_t>(index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (owner_ == nullptr) return -1;
+  auto& list = owner_->components_;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+TComponent* TComponent::FindComponent(std::string_view name) const {
+  if (name.empty()) return nullptr;
+  for (TComponent* c : components_)
+    if (detail::SameText(c->name_, name)) return c;
+  return nullptr;
+}
+
+void TComponent::ValidateRename(const TComponent* component, const std::string& new_name) const {
+  if (new_name.empty()) return;
+  TComponent* existing = FindComponent(new_name);
+  if (existing != nullptr && existing != component)
+    throw EComponentError(Format("A component named %s already exists", new_name));
+}
+
+void TComponent::SetName(const std::string& name) {
+  if (name == name_) return;
+  if (!name.empty() && !IsValidIdent(name))
+    throw EComponentError(Format("'%s' is not a valid component name", name));
+  if (owner_ != nullptr) owner_->ValidateRename(this, name);
+  name_ = name;
+}
+
+void TComponent::SetDesigning(bool designing) {
+  if (designing)
+    state_.Include(csDesigning);
+  else
+    state_.Exclude(csDesigning);
+  for (TComponent* c : components_) c->SetDesigning(designing);
+}
+
+void TComponent::SetStateFlag(TComponentStateFlag flag, bool on) {
+  if (on)
+    state_.Include(flag);
+  else
+    state_.Exclude(flag);
+}
+
+void TComponent::InsertComponent(TComponent* component) {
+  if (component == nullptr || component->owner_ == this) return;
+  ValidateRename(component, component->name_);
+  if (component->owner_ != nullptr) component->owner_->RemoveComponent(component);
+  components_.push_back(component);
+  component->owner_ = this;
+  if (IsDesigning()) component->SetDesigning(true);
+  Notification(component, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* component) {
+  if (component == nullptr || component->owner_ != this) return;
+  Notification(component, opRemove);
+  auto it = std::find(components_.begin(), components_.end(), component);
+  if (it != components_.end()) components_.erase(it);
+  component->owner_ = nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* component) {
+  if (component == nullptr || component == this) return;
+  if (std::find(free_notifies_.begin(), free_notifies_.end(), component) == free_notifies_.end())
+    free_notifies_.push_back(component);
+  auto& theirs = component->free_notifies_;
+  if (std::find(theirs.begin(), theirs.end(), this) == theirs.end()) theirs.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+  if (component == nullptr) return;
+  std::erase(free_notifies_, component);
+  std::erase(component->free_notifies_, this);
+}
+
+void TComponent::SendRemoveNotifications() {
+  // Each partner is unlinked before it is told, so a Notification override that forgets the
+  // base call cannot make this loop forever.
+  while (!free_notifies_.empty()) {
+    TComponent* partner = free_notifies_.back();
+    RemoveFreeNotification(partner);
+    partner->Notification(this, opRemove);
+  }
+}
+
+void TComponent::DestroyComponents() {
+  while (!components_.empty()) components_.back()->Free();
+}
+
+void TComponent::Destroying() {
+  if (state_.Contains(csDestroying)) return;
+  state_.Include(csDestroying);
+  for (TComponent* c : components_) c->Destroying();
+}
+
+void TComponent::Loaded() {
+  state_.Exclude(csLoading);
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation) {
+  if (operation == opRemove && component != nullptr) RemoveFreeNotification(component);
+  // Index-checked: a receiver may free components while being told.
+  for (size_t i = 0; i < components_.size(); ++i)
+    components_[i]->Notification(component, operation);
+}
+
+std::string TComponent::EventHandlerName(std::string_view property) const {
+  for (const auto& [prop, handler] : event_names_)
+    if (detail::SameText(prop, property)) return handler;
+  return {};
+}
+
+void TComponent::SetEventHandlerName(std::string_view property, const std::string& handler) {
+  for (auto it = event_names_.begin(); it != event_names_.end(); ++it) {
+    if (detail::SameText(it->first, property)) {
+      if (handler.empty())
+        event_names_.erase(it);
+      else
+        it->second = handler;
+      return;
+    }
+  }
+  if (!handler.empty()) event_names_.emplace_back(std::string(property), handler);
+}
+
+}  // namespace vantorel

@@ -1,0 +1,420 @@
+#include "framework/controls.h"
+
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/format.h"
+#include "framework/ui_backend.h"
+
+namespace vantorel {
+
+const TIdentMap& ColorIdents() {
+  static const TIdentMap map{
+      {"clBlack", clBlack},
+      {"clMaroon", clMaroon},
+      {"clGreen", clGreen},
+      {"clOlive", 0x008080},
+      {"clNavy", clNavy},
+      {"clPurple", 0x800080},
+      {"clTeal", 0x808000},
+      {"clGray", clGray},
+      {"clSilver", clSilver},
+      {"clRed", clRed},
+      {"clLime", 0x00FF00},
+      {"clYellow", 0x00FFFF},
+      {"clBlue", clBlue},
+      {"clFuchsia", 0xFF00FF},
+      {"clAqua", 0xFFFF00},
+      {"clWhite", clWhite},
+      {"clScrollBar", clSystemColor | 0},
+      {"clBackground", clSystemColor | 1},
+      {"clActiveCaption", clSystemColor | 2},
+      {"clInactiveCaption", clSystemColor | 3},
+      {"clMenu", clSystemColor | 4},
+      {"clWindow", clWindow},
+      {"clWindowFrame", clSystemColor | 6},
+      {"clMenuText", clSystemColor | 7},
+      {"clWindowText", clWindowText},
+      {"clCaptionText", clSystemColor | 9},
+      {"clActiveBorder", clSystemColor | 10},
+      {"clInactiveBorder", clSystemColor | 11},
+      {"clAppWorkSpace", clSystemColor | 12},
+      {"clHighlight", clHighlight},
+      {"clHighlightText", clHighlightText},
+      {"clBtnFace", clBtnFace},
+      {"clBtnShadow", clSystemColor | 16},
+      {"clGrayText", clSystemColor | 17},
+      {"clBtnText", clBtnText},
+      {"clInactiveCaptionText", clSystemColor | 19},
+      {"clBtnHighlight", clSystemColor | 20},
+      {"cl3DDkShadow", clSystemColor | 21},
+      {"cl3DLight", clSystemColor | 22},
+      {"clInfoText", clSystemColor | 23},
+      {"clInfoBk", clSystemColor | 24},
+      {"clNone", 0x1FFFFFFF},
+      {"clDefault", 0x20000000},
+  };
+  return map;
+}
+
+const TIdentMap& CursorIdents() {
+  static const TIdentMap map{
+      {"crDefault", crDefault},
+      {"crNone", crNone},
+      {"crArrow", crArrow},
+      {"crCross", crCross},
+      {"crIBeam", crIBeam},
+      {"crSizeNESW", -6},
+      {"crSizeNS", -7},
+      {"crSizeNWSE", -8},
+      {"crSizeWE", -9},
+      {"crUpArrow", -10},
+      {"crHourGlass", crHourGlass},
+      {"crDrag", -12},
+      {"crNoDrop", -13},
+      {"crHSplit", -14},
+      {"crVSplit", -15},
+      {"crMultiDrag", -16},
+      {"crSQLWait", -17},
+      {"crNo", -18},
+      {"crAppStart", crAppStart},
+      {"crHelp", crHelp},
+      {"crHandPoint", crHandPoint},
+  };
+  return map;
+}
+
+const TIdentMap& CharsetIdents() {
+  static const TIdentMap map{
+      {"ANSI_CHARSET", ANSI_CHARSET},
+      {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+      {"SYMBOL_CHARSET", SYMBOL_CHARSET},
+      {"MAC_CHARSET", 77},
+      {"SHIFTJIS_CHARSET", 128},
+      {"HANGEUL_CHARSET", 129},
+      {"JOHAB_CHARSET", 130},
+      {"GB2312_CHARSET", 134},
+      {"CHINESEBIG5_CHARSET", 136},
+      {"GREEK_CHARSET", 161},
+      {"TURKISH_CHARSET", 162},
+      {"VIETNAMESE_CHARSET", 163},
+      {"HEBREW_CHARSET", 177},
+      {"ARABIC_CHARSET", 178},
+      {"BALTIC_CHARSET", 186},
+      {"RUSSIAN_CHARSET", 204},
+      {"THAI_CHARSET", 222},
+      {"EASTEUROPE_CHARSET", 238},
+      {"OEM_CHARSET", OEM_CHARSET},
+  };
+  return map;
+}
+
+VANTOREL_CLASS(TFont, TPersistent) {
+  p.Int("Charset", &TFont::Charset, &TFont::SetCharset)
+      .Default(DEFAULT_CHARSET)
+      .Idents(CharsetIdents());
+  p.Int("Color", &TFont::Color, &TFont::SetColor).Default(clWindowText).Idents(ColorIdents());
+  p.Int("Height", &TFont::Height, &TFont::SetHeight).Default(-11);
+  p.String("Name", &TFont::Name, &TFont::SetName).Default("MS Sans Serif");
+  p.Enum("Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault);
+  p.Set("Style", &TFont::Style, &TFont::SetStyle).Default(TFontStyles{});
+}
+
+VANTOREL_CLASS(TControl, TComponent) {
+  p.Int("Left", &TControl::Left, &TControl::SetLeft);
+  p.Int("Top", &TControl::Top, &TControl::SetTop);
+  p.Int("Width", &TControl::Width, &TControl::SetWidth);
+  p.Int("Height", &TControl::Height, &TControl::SetHeight);
+  p.Enum("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  p.Int("Color", &TControl::Color, &TControl::SetColor).Default(clBtnFace).Idents(ColorIdents());
+  p.Int("Cursor", &TControl::Cursor, &TControl::SetCursor)
+      .Default(crDefault)
+      .Idents(CursorIdents());
+  p.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  p.Object("Font", [](TControl& c) { return c.Font(); });
+  p.String("Hint", &TControl::Hint, &TControl::SetHint);
+  p.Bool("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+  p.Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+  p.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+  p.Bool("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  p.Event("OnClick", &TControl::OnClick);
+}
+
+VANTOREL_CLASS(TWinControl, TControl) {
+  p.Int("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+  p.Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
+}
+
+VANTOREL_CLASS(TLabel, TControl) {
+  p.String("Caption", &TLabel::Caption, &TLabel::SetCaption);
+  p.Enum("Alignment", &TLabel::Alignment, &TLabel::SetAlignment).Default(taLeftJustify);
+  p.Bool("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize).Default(true);
+  p.Enum("Layout", &TLabel::Layout, &TLabel::SetLayout).Default(tlTop);
+  p.Bool("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).Default(false);
+  p.Bool("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).Default(false);
+}
+
+VANTOREL_CLASS(TButton, TWinControl) {
+  p.String("Caption", &TButton::Caption, &TButton::SetCaption);
+  p.Bool("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
+  p.Bool("Default", &TButton::Default, &TButton::SetDefault).Default(false);
+  p.Int("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Default(mrNone);
+  p.Bool("TabStop", &TButton::TabStop, &TButton::SetTabStop).Default(true);
+}
+
+VANTOREL_CLASS(TPanel, TWinControl) {
+  p.String("Caption", &TPanel::Caption, &TPanel::SetCaption);
+  p.Enum("Alignment", &TPanel::Alignment, &TPanel::SetAlignment).Default(taCenter);
+  p.Enum("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).Default(bvNone);
+  p.Enum("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).Default(bvRaised);
+  p.Int("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).Default(1);
+  p.Int("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).Default(0);
+  p.Enum("BorderStyle", &TPanel::BorderStyle, &TPanel::SetBorderStyle).Default(bsNone);
+}
+
+VANTOREL_CLASS(TEdit, TWinControl) {
+  p.String("Text", &TEdit::Text, &TEdit::SetText);
+  p.Int("Color", &TEdit::Color, &TEdit::SetColor).Default(clWindow).Idents(ColorIdents());
+  p.Int("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength).Default(0);
+  p.Bool("ParentColor", &TEdit::ParentColor, &TEdit::SetParentColor).Default(false);
+  p.Bool("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly).Default(false);
+  p.Bool("TabStop", &TEdit::TabStop, &TEdit::SetTabStop).Default(true);
+  p.Event("OnChange", &TEdit::OnChange);
+}
+
+// ---- TFont ----------------------------------------------------------------------------------
+
+void TFont::Changed() {
+  if (OnChange) OnChange(this);
+}
+void TFont::SetCharset(int v) {
+  charset_ = v;
+  Changed();
+}
+void TFont::SetColor(TColor v) {
+  color_ = v;
+  Changed();
+}
+void TFont::SetHeight(int v) {
+  height_ = v;
+  Changed();
+}
+int TFont::Size() const {
+  return -(height_ * 72 - (height_ < 0 ? 48 : -48)) / 96;
+}
+void TFont::SetSize(int points) {
+  SetHeight(-(points * 96 + 36) / 72);
+}
+void TFont::SetName(const std::string& v) {
+  name_ = v;
+  Changed();
+}
+void TFont::SetStyle(TFontStyles v) {
+  style_ = v;
+  Changed();
+}
+void TFont::SetPitch(TFontPitch v) {
+  pitch_ = v;
+  Changed();
+}
+void TFont::Assign(const TPersistent& source) {
+  if (auto* font = dynamic_cast<const TFont*>(&source)) {
+    charset_ = font->charset_;
+    color_ = font->color_;
+    height_ = font->height_;
+    name_ = font->name_;
+    style_ = font->style_;
+    pitch_ = font->pitch_;
+    Changed();
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+// ---- TControl -------------------------------------------------------------------------------
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {}
+
+TControl::~TControl() {
+  if (native_ != 0) Application().Ui().ControlDestroying(*this);
+  native_ = 0;
+  if (parent_ != nullptr) std::erase(parent_->controls_, this);
+  parent_ = nullptr;
+}
+
+void TControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  for (TControl* p = parent; p != nullptr; p = p->parent_)
+    if (p == this) throw Exception(Format("%s cannot be a parent of itself", Name()));
+  if (native_ != 0) {
+    // The window belongs to the old parent; the backend makes a new one when it is shown again.
+    Application().Ui().ControlDestroying(*this);
+    native_ = 0;
+  }
+  if (parent_ != nullptr) std::erase(parent_->controls_, this);
+  parent_ = parent;
+  if (parent_ != nullptr) parent_->controls_.push_back(this);
+}
+
+TForm* TControl::ParentForm() const {
+  const TControl* top = this;
+  while (top->parent_ != nullptr) top = top->parent_;
+  return dynamic_cast<TForm*>(const_cast<TControl*>(top));
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  Changed();
+}
+
+void TControl::SetText(const std::string& v) {
+  if (v == text_) return;
+  text_ = v;
+  Changed();
+}
+
+void TControl::SetVisible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  Changed();
+}
+
+bool TControl::Showing() const {
+  for (const TControl* c = this; c != nullptr; c = c->parent_)
+    if (!c->visible_) return false;
+  return true;
+}
+
+void TControl::SetEnabled(bool v) {
+  if (v == enabled_) return;
+  enabled_ = v;
+  Changed();
+}
+
+void TControl::SetColor(TColor v) {
+  color_ = v;
+  parent_color_ = false;
+  Changed();
+}
+
+void TControl::SetCursor(TCursor v) {
+  cursor_ = v;
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::Repaint() {
+  if (native_ != 0) Application().Ui().Repaint(*this);
+}
+
+TComponent* TControl::GetParentComponent() const {
+  return parent_;
+}
+
+void TControl::SetParentComponent(TComponent* parent) {
+  auto* win = dynamic_cast<TWinControl*>(parent);
+  if (parent != nullptr && win == nullptr)
+    throw Exception(Format("a %s cannot hold controls", parent->ClassName()));
+  SetParent(win);
+}
+
+void TControl::Changed() {
+  if (native_ != 0) Application().Ui().ControlChanged(*this);
+}
+
+// ---- TWinControl ----------------------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  while (!controls_.empty()) {
+    TControl* child = controls_.back();
+    if (child->IsDestroying()) {
+      // Already on its way out through its owner; only forget it.
+      child->SetParent(nullptr);
+      continue;
+    }
+    child->Free();
+  }
+}
+
+TControl* TWinControl::Controls(int index) const {
+  if (index < 0 || index >= ControlCount())
+    throw EListError(Format("List index out of bounds (%d)", index));
+  return controls_[static_cast<size_t>(index)];
+}
+
+// ---- the controls ---------------------------------------------------------------------------
+
+TLabel::TLabel(TComponent* owner) : TControl(owner) {
+  SetBounds(0, 0, 65, 17);
+}
+
+TControlDescription TLabel::Describe() const {
+  return {"label", Caption(), {}};
+}
+
+TButton::TButton(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 75, 25);
+  SetTabStop(true);
+}
+
+void TButton::SetDefault(bool v) {
+  if (v == default_) return;
+  default_ = v;
+  Changed();
+}
+
+void TButton::SetCancel(bool v) {
+  cancel_ = v;
+}
+
+void TButton::Click() {
+  if (TForm* form = ParentForm()) form->SetModalResult(modal_result_);
+  TWinControl::Click();
+}
+
+TControlDescription TButton::Describe() const {
+  TControlDescription d{"button", Caption(), {}};
+  if (default_) d.flags.push_back("default");
+  if (cancel_) d.flags.push_back("cancel");
+  if (!Enabled()) d.flags.push_back("disabled");
+  return d;
+}
+
+TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 185, 41);
+}
+
+TControlDescription TPanel::Describe() const {
+  if (Caption().empty()) return {};
+  return {"panel", Caption(), {}};
+}
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 121, 21);
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetParentColor(false);
+}
+
+void TEdit::SetText(const std::string& v) {
+  if (v == Text()) return;
+  TWinControl::SetText(v);
+  if (OnChange && !IsLoading()) OnChange(this);
+}
+
+TControlDescription TEdit::Describe() const {
+  TControlDescription d{"edit", Text(), {}};
+  if (!Enabled()) d.flags.push_back("disabled");
+  if (read_only_) d.flags.push_back("readonly");
+  return d;
+}
+
+}  // namespace vantorel

@@ -1,0 +1,271 @@
+// The native backend: forms and controls become real windows through platform/ui.h.
+#include <algorithm>
+#include <unordered_map>
+
+#include "framework/application.h"
+#include "framework/ui_backend.h"
+#include "platform/ui.h"
+
+namespace vantorel {
+
+namespace {
+
+namespace ui = platform::ui;
+
+ui::SystemCursor ToSystemCursor(int cursor) {
+  switch (cursor) {
+    case crHourGlass:
+      return ui::SystemCursor::Wait;
+    case crAppStart:
+      return ui::SystemCursor::AppStarting;
+    case crIBeam:
+      return ui::SystemCursor::IBeam;
+    case crCross:
+      return ui::SystemCursor::Cross;
+    case crHandPoint:
+      return ui::SystemCursor::Hand;
+    case crNo:
+      return ui::SystemCursor::No;
+    case crHelp:
+      return ui::SystemCursor::Help;
+    default:
+      return ui::SystemCursor::Arrow;
+  }
+}
+
+ui::Rect BoundsOf(const TControl& c) {
+  return ui::Rect{c.Left(), c.Top(), c.Width(), c.Height()};
+}
+
+class TNativeBackend : public TUiBackend {
+ public:
+  const char* Name() const override { return "win32"; }
+  bool IsHeadless() const override { return false; }
+
+  void ShowForm(TForm& form) override {
+    Realize(form);
+    shown_state_[&form] = form.WindowState();
+    ui::ShowWindow(form.NativeHandle(), StateOf(form));
+    ui::BringToFront(form.NativeHandle());
+  }
+
+  void HideForm(TForm& form) override {
+    if (form.NativeHandle() != 0) ui::ShowWindow(form.NativeHandle(), ui::ShowState::Hidden);
+  }
+
+  int ShowModal(TForm& form) override {
+    // The other windows of the application wait while the modal form is up.
+    std::vector<TForm*> disabled;
+    for (int i = 0; i < Application().ComponentCount(); ++i) {
+      auto* other = dynamic_cast<TForm*>(Application().Components(i));
+      if (other != nullptr && other != &form && other->NativeHandle() != 0 && other->Visible()) {
+        ui::SetEnabled(other->NativeHandle(), false);
+        disabled.push_back(other);
+      }
+    }
+    if (TForm* main = Application().MainForm();
+        main != nullptr && main != &form && main->NativeHandle() != 0 &&
+        std::find(disabled.begin(), disabled.end(), main) == disabled.end()) {
+      ui::SetEnabled(main->NativeHandle(), false);
+      disabled.push_back(main);
+    }
+    struct Enable {
+      std::vector<TForm*>& forms;
+      ~Enable() {
+        for (TForm* f : forms)
+          if (f->NativeHandle() != 0) ui::SetEnabled(f->NativeHandle(), true);
+      }
+    } enable{disabled};
+
+    ShowForm(form);
+    while (true) {
+      if (Application().Terminated()) {
+        form.SetModalResult(mrCancel);
+        break;
+      }
+      if (form.ModalResult() != mrNone) {
+        if (form.CloseModal()) break;
+        continue;
+      }
+      if (!ui::HandleMessage(true)) {
+        form.SetModalResult(mrCancel);
+        break;
+      }
+    }
+    return form.ModalResult();
+  }
+
+  void ControlChanged(TControl& c) override {
+    ui::Window w = c.NativeHandle();
+    if (w == 0 || updating_from_window_) return;
+    ui::SetText(w, c.Text());
+    ui::SetBounds(w, BoundsOf(c));
+    ui::SetEnabled(w, c.Enabled());
+    if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());
+    if (auto* form = dynamic_cast<TForm*>(&c)) {
+      // Showing a window activates it: only when the state really changed.
+      auto& shown = shown_state_[form];
+      if (form->Visible() && shown != form->WindowState()) {
+        shown = form->WindowState();
+        ui::ShowWindow(w, StateOf(*form));
+      }
+    } else {
+      ui::SetVisible(w, c.Visible());
+    }
+  }
+
+  void ControlDestroying(TControl& c) override {
+    shown_state_.erase(&c);
+    ui::Window w = c.NativeHandle();
+    Forget(c);
+    ui::DestroyWindow(w);
+  }
+
+  void Repaint(TControl& c) override {
+    if (c.NativeHandle() != 0) ui::Repaint(c.NativeHandle());
+    ui::HandleWaitingMessages();
+  }
+
+  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+    TForm* main = Application().MainForm();
+    ui::Window owner = main != nullptr && main->Visible() ? main->NativeHandle() : 0;
+    return ui::MessageBox(owner, text, caption, flags);
+  }
+
+  void Run(TApplication& app) override {
+    if (TForm* main = app.MainForm(); main != nullptr && !main->Visible()) main->Show();
+    while (!app.Terminated()) {
+      try {
+        if (!ui::HandleMessage(true)) break;
+      } catch (...) {
+        app.HandleException(&app);
+      }
+    }
+  }
+
+  void ProcessMessages(TApplication& app) override {
+    try {
+      ui::HandleWaitingMessages();
+    } catch (...) {
+      app.HandleException(&app);
+    }
+  }
+
+  void Terminate() override { ui::PostQuit(0); }
+
+  void CursorChanged(int cursor) override { ui::SetCursor(ToSystemCursor(cursor)); }
+
+ private:
+  // Windows of a control and of its children that do not have one yet.
+  void Realize(TControl& c) {
+    if (c.NativeHandle() == 0) {
+      if (auto* form = dynamic_cast<TForm*>(&c); form != nullptr && form->Parent() == nullptr)
+        CreateFormWindow(*form);
+      else
+        CreateChildWindow(c);
+    }
+    if (c.NativeHandle() == 0) return;
+    if (auto* win = dynamic_cast<TWinControl*>(&c))
+      for (int i = 0; i < win->ControlCount(); ++i) Realize(*win->Controls(i));
+  }
+
+  void CreateFormWindow(TForm& form) {
+    ui::FormStyle style;
+    style.caption = form.BorderStyle() != bsNone;
+    style.sizeable = form.BorderStyle() == bsSizeable || form.BorderStyle() == bsSizeToolWin;
+    style.dialog_frame = form.BorderStyle() == bsDialog;
+    style.system_menu = form.BorderIcons().Contains(biSystemMenu);
+    style.minimize_box = form.BorderIcons().Contains(biMinimize);
+    style.maximize_box = form.BorderIcons().Contains(biMaximize);
+
+    ui::Rect bounds = BoundsOf(form);
+    if (form.Position() == poScreenCenter || form.Position() == poDesktopCenter ||
+        form.Position() == poMainFormCenter || form.Position() == poOwnerFormCenter) {
+      ui::Rect screen = ui::ScreenRect();
+      bounds.left = screen.left + (screen.width - bounds.width) / 2;
+      bounds.top = screen.top + (screen.height - bounds.height) / 2;
+    }
+    TForm* main = Application().MainForm();
+    ui::Window owner = main != nullptr && main != &form ? main->NativeHandle() : 0;
+
+    ui::FormEvents events;
+    TForm* target = &form;
+    events.activated = [target](bool active) {
+      Application().Dispatch(target, [&] { target->SetActive(active); });
+    };
+    events.close_requested = [target] {
+      Application().Dispatch(target, [&] { target->UserClose(); });
+    };
+    events.resized = [this, target](int width, int height) {
+      updating_from_window_ = true;
+      target->SetBounds(target->Left(), target->Top(), width, height);
+      updating_from_window_ = false;
+    };
+    ui::Window w = ui::CreateFormWindow(owner, form.Caption(), bounds, style, std::move(events));
+    form.SetNativeHandle(w);
+  }
+
+  void CreateChildWindow(TControl& c) {
+    TWinControl* parent = c.Parent();
+    if (parent == nullptr || parent->NativeHandle() == 0) return;
+    ui::ControlKind kind;
+    std::function<void()> clicked, changed;
+    if (dynamic_cast<TLabel*>(&c) != nullptr) {
+      kind = ui::ControlKind::Label;
+    } else if (auto* button = dynamic_cast<TButton*>(&c)) {
+      kind = ui::ControlKind::Button;
+      clicked = [button] { Application().Dispatch(button, [&] { button->Click(); }); };
+    } else if (auto* edit = dynamic_cast<TEdit*>(&c)) {
+      kind = ui::ControlKind::Edit;
+      changed = [this, edit] {
+        std::string text = ui::GetText(edit->NativeHandle());
+        updating_from_window_ = true;
+        Application().Dispatch(edit, [&] { edit->SetText(text); });
+        updating_from_window_ = false;
+      };
+    } else if (dynamic_cast<TWinControl*>(&c) != nullptr) {
+      // Panels, and containers this backend does not know yet, still hold their children.
+      kind = ui::ControlKind::Panel;
+    } else {
+      return;
+    }
+    ui::Window w = ui::CreateControl(parent->NativeHandle(), kind, c.Text(), BoundsOf(c),
+                                     std::move(clicked), std::move(changed));
+    c.SetNativeHandle(w);
+    if (w == 0) return;
+    if (!c.Visible()) ui::SetVisible(w, false);
+    if (!c.Enabled()) ui::SetEnabled(w, false);
+    if (auto* button = dynamic_cast<TButton*>(&c); button != nullptr && button->Default())
+      ui::SetDefaultButton(w, true);
+  }
+
+  // Destroying a window destroys its children's windows too.
+  static void Forget(TControl& c) {
+    c.SetNativeHandle(0);
+    if (auto* win = dynamic_cast<TWinControl*>(&c))
+      for (int i = 0; i < win->ControlCount(); ++i) Forget(*win->Controls(i));
+  }
+
+  static ui::ShowState StateOf(const TForm& form) {
+    switch (form.WindowState()) {
+      case wsMaximized:
+        return ui::ShowState::Maximized;
+      case wsMinimized:
+        return ui::ShowState::Minimized;
+      default:
+        return ui::ShowState::Normal;
+    }
+  }
+
+  bool updating_from_window_ = false;
+  std::unordered_map<const TControl*, TWindowState> shown_state_;
+};
+
+}  // namespace
+
+std::unique_ptr<TUiBackend> CreateNativeBackend() {
+  if (!platform::ui::Available()) return nullptr;
+  return std::make_unique<TNativeBackend>();
+}
+
+}  // namespace vantorel
