@@ -7,6 +7,7 @@
 
 #include "archive/version_resource.h"
 #include "archive_test_util.h"
+#include "framework/streaming.h"
 #include "routines/exceptions.h"
 
 namespace vantorel {
@@ -626,6 +627,45 @@ TEST(VtrlCompress, IsAComponentWithItsProperties) {
   EXPECT_EQ(engine.CompressionLevel(), colMax);
   EXPECT_EQ(engine.Overwrite(), owAlways);
   EXPECT_EQ(engine.Offset(), 0);
+}
+
+TEST(VtrlCompress, ReadAndWrittenWithAForm) {
+  const std::string text =
+      "object Root: TComponent\n"
+      "  object Archive1: TVtrlCompress\n"
+      "    CompressedFile = 'C:\\dist\\files.1'\n"
+      "    CompressionLevel = colFastest\n"
+      "    FilesToProcess.Strings = (\n"
+      "      'a.txt'\n"
+      "      '  '\n"
+      "      'b.txt')\n"
+      "    Offset = 20000\n"
+      "    Overwrite = owVersionDate\n"
+      "  end\n"
+      "  object Version1: TVersionResource\n"
+      "    FileName = 'C:\\lib\\x.dll'\n"
+      "    Language = lnGerman\n"
+      "  end\n"
+      "end\n";
+  std::unique_ptr<TComponent> root = ReadForm(text);
+  auto* engine = dynamic_cast<TVtrlCompress*>(root->FindComponent("Archive1"));
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine->CompressedFile(), "C:\\dist\\files.1");
+  EXPECT_EQ(engine->CompressionLevel(), colFastest);
+  EXPECT_EQ(engine->FilesToProcess()->Text(), "a.txt\r\nb.txt\r\n");  // blank lines dropped
+  EXPECT_EQ(engine->Offset(), 20000);
+  EXPECT_EQ(engine->Overwrite(), owVersionDate);
+  auto* version = dynamic_cast<TVersionResource*>(root->FindComponent("Version1"));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->Language(), lnGerman);
+
+  const std::string written = WriteForm(*root);
+  EXPECT_NE(written.find("CompressionLevel = colFastest"), std::string::npos) << written;
+  EXPECT_NE(written.find("Language = lnGerman"), std::string::npos) << written;
+  EXPECT_NE(written.find("FileName = "), std::string::npos) << written;
+  EXPECT_EQ(written.find("Abort"), std::string::npos) << written;
+  EXPECT_EQ(written.find("CharacterSet"), std::string::npos) << written;
+  EXPECT_EQ(written.find("VersionInfo"), std::string::npos) << written;
 }
 
 }  // namespace
