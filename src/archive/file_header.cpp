@@ -146,8 +146,8 @@ void TFileHeader::SetFileVersion(const std::string& value) {
   SetShortString(header_field::kFileVersion, kMaxStoredFileVersion, value);
 }
 
-void TFileHeader::InitFromFile(const std::string& specification) {
-  const std::string path = BeforeSemicolon(specification);
+void TFileHeader::InitFromFile(const std::string& line) {
+  const std::string path = BeforeSemicolon(line);
   SetFileName(path);
   source_path_ = path;
   File file = File::Open(path, platform::Access::Read, platform::kShareRead | platform::kShareWrite,
@@ -200,12 +200,12 @@ void TFileHeaders::Clear() {
   while (!entries_.empty()) entries_.pop_back();
 }
 
-void TFileHeaders::AddFiles(const std::vector<std::string>& specifications, bool keep) {
+void TFileHeaders::AddFiles(const std::vector<std::string>& lines, bool keep) {
   if (!keep) Clear();
   int32_t index = 0;
-  for (const std::string& specification : specifications) {
+  for (const std::string& line : lines) {
     auto entry = std::make_unique<TFileHeader>();
-    entry->InitFromFile(specification);
+    entry->InitFromFile(line);
     entry->SetListIndex(++index);
     Add(std::move(entry));
   }
