@@ -5,10 +5,11 @@
 // The posix backend maps paths as Wine does: a drive "X:" is the folder named by the environment
 // variable VANTOREL_DRIVE_X (an unmapped drive is kErrorPathNotFound), "Z:" and paths starting
 // with a separator are the host's "/", relative paths are relative. Unlike Windows, names compare
-// case-sensitively there (listing patterns excepted). Emulated there: share modes between this
-// program's openers (other programs are not bound), the read-only attribute (a file without
-// write permission, enforced even for root), the hidden attribute (names starting with "."),
-// the archive attribute (every file has it); system and other attributes are dropped.
+// case-sensitively there (listing patterns excepted). Emulated there: share modes among the
+// openers that go through this interface, in this process and in others (other programs are not
+// bound); the read-only attribute (a file without write permission, enforced even for root);
+// the hidden attribute (names starting with "."); the archive attribute (every file has it).
+// The system and other attributes are dropped.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -93,6 +94,13 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
 bool MoveFile(const std::string& from, const std::string& to);
 // Renames or moves, replacing an existing `to`.
 bool MoveFileReplace(const std::string& from, const std::string& to);
+// Asks the system to move `from` onto `to` at its next start, replacing `to` when it exists
+// then; an empty `to` deletes `from` at the next start. Nothing happens now: the entry lands in
+// the registry (HKLM "SYSTEM\CurrentControlSet\Control\Session Manager", value
+// PendingFileRenameOperations), so it needs the rights to write there. The 95 family has no
+// such entry; its way is the [Rename] section of WININIT.INI, an INI write. The posix backend
+// has no restart and fails with kErrorCallNotImplemented.
+bool MoveFileAtReboot(const std::string& from, const std::string& to);
 uint32_t GetFileAttributes(const std::string& path);  // kInvalidAttributes on failure
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
 bool GetFileDosDateTime(const std::string& path, uint32_t& stamp);

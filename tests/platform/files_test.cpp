@@ -207,6 +207,16 @@ TEST(Files, DeleteAndRenameNeedDeleteSharing) {
     EXPECT_EQ(LastError(), kErrorSharingViolation);
     EXPECT_FALSE(MoveFile(path, dir / "moved.txt"));
     EXPECT_EQ(LastError(), kErrorSharingViolation);
+    ASSERT_TRUE(WriteText(dir / "other.txt", "other"));
+    EXPECT_FALSE(MoveFileReplace(dir / "other.txt", path)) << "the target is in use";
+    EXPECT_EQ(LastError(), kErrorAccessDenied);
+    EXPECT_EQ(ReadText(path), "busy");
+  }
+  {
+    File holder = File::Open(path, Access::Read, kShareRead, Disposition::OpenExisting);
+    EXPECT_FALSE(CopyFile(dir / "other.txt", path, false)) << "the target refuses writers";
+    EXPECT_EQ(LastError(), kErrorSharingViolation);
+    EXPECT_EQ(ReadText(path), "busy");
   }
   {
     File holder =
@@ -236,6 +246,8 @@ TEST(Files, DeleteCopyMove) {
   EXPECT_EQ(LastError(), kErrorFileExists);
   EXPECT_EQ(ReadText(b), "first");
   EXPECT_TRUE(CopyFile(c, b, false));
+  EXPECT_EQ(ReadText(b), "other");
+  EXPECT_FALSE(CopyFile(b, b, false)) << "onto itself";
   EXPECT_EQ(ReadText(b), "other");
   EXPECT_FALSE(CopyFile(dir / "none.txt", b, false));
   EXPECT_EQ(LastError(), kErrorFileNotFound);

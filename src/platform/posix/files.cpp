@@ -310,7 +310,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
   struct stat src;
   if (::stat(host_from.c_str(), &src) != 0) return FailWithErrno(host_from);
   // The target's own checks (exists, read-only, a folder, in use) are those of opening it.
-  File target = File::Open(to, Access::Write, kShareNone,
+  File target = File::Open(to, Access::Write, kShareRead,
                            fail_if_exists ? Disposition::CreateNew : Disposition::CreateAlways);
   if (!target.IsOpen()) return false;
 
@@ -360,8 +360,9 @@ bool Move(const std::string& from, const std::string& to, bool replace) {
   if (target_exists) {
     if (!replace) return Fail(kErrorAlreadyExists);
     if (S_ISDIR(dst.st_mode) || ReadOnly(dst)) return Fail(kErrorAccessDenied);
+    // Windows reports a replaced file in use as access denied, not as a sharing violation.
     if (S_ISREG(dst.st_mode) && posix::DeleteDeniedForPath(host_to))
-      return Fail(kErrorSharingViolation);
+      return Fail(kErrorAccessDenied);
   }
   int rc = replace ? ::rename(host_from.c_str(), host_to.c_str())
                    : ::renameat2(AT_FDCWD, host_from.c_str(), AT_FDCWD, host_to.c_str(),
@@ -384,6 +385,11 @@ bool MoveFile(const std::string& from, const std::string& to) {
 
 bool MoveFileReplace(const std::string& from, const std::string& to) {
   return Move(from, to, true);
+}
+
+// The host never restarts into a pending move; callers take their fallback.
+bool MoveFileAtReboot(const std::string&, const std::string&) {
+  return Fail(kErrorCallNotImplemented);
 }
 
 uint32_t GetFileAttributes(const std::string& path) {

@@ -202,10 +202,14 @@ RegKey RegKey::Open(Root root, const std::string& path, bool create, bool writab
   std::vector<std::string> parts = SplitKeyPath(path);
   bool created = false;
   if (create) {
-    if (!Storable(parts)) return Fail(kErrorInvalidParameter), std::move(key);
+    if (!Storable(parts)) {
+      Fail(kErrorInvalidParameter);
+      return key;
+    }
     store.Apply({Operation::kCreateKey, root, parts, {}, kRegNone, {}}, &created);
   } else if (!store.Find(root, parts)) {
-    return Fail(kErrorFileNotFound), std::move(key);
+    Fail(kErrorFileNotFound);
+    return key;
   }
   key.handle_ = new KeyHandle{root, std::move(parts), writable};
   key.dirty_ = created;
@@ -308,6 +312,19 @@ bool RegKey::WriteDWord(const std::string& name, uint32_t value) {
 
 bool RegKey::WriteBinary(const std::string& name, const std::vector<uint8_t>& value) {
   return SetValue(handle_, dirty_, name, kRegBinary, value);
+}
+
+bool RegKey::ReadRaw(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) {
+  std::lock_guard lock(TheStore().mutex);
+  const RegValue* value = FindValue(handle_, name);
+  if (!value) return false;
+  type = value->type;
+  data = value->data;
+  return true;
+}
+
+bool RegKey::WriteRaw(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) {
+  return SetValue(handle_, dirty_, name, type, data);
 }
 
 bool RegKey::DeleteValue(const std::string& name) {

@@ -1,6 +1,9 @@
-// The posix backend's drive mapping; Windows has real drives.
+// What only the posix backend does: the drive mapping (Windows has real drives) and the
+// emulation of Windows file rules on the host.
 #ifndef _WIN32
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -121,6 +124,35 @@ TEST(PosixPaths, HiddenAndReadOnlyFromHostMode) {
   std::filesystem::permissions(NativePath(dir / ".dot"), std::filesystem::perms::owner_read |
                                                              std::filesystem::perms::group_read);
   EXPECT_EQ(GetFileAttributes(dir / ".dot") & kAttrReadOnly, kAttrReadOnly);
+}
+
+// Runs `attempt` in a forked copy of this process: 0 when it succeeds, else its error code.
+template <typename Attempt>
+int InOtherProcess(Attempt attempt) {
+  pid_t pid = ::fork();
+  if (pid == 0) ::_exit(attempt() ? 0 : static_cast<int>(LastError() & 0x7F));
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(PosixFiles, ShareModesHoldAcrossProcesses) {
+  Scratch dir;
+  std::string path = dir / "held.txt";
+  ASSERT_TRUE(WriteText(path, "held"));
+  File holder = File::Open(path, Access::ReadWrite, kShareRead, Disposition::OpenExisting);
+  ASSERT_TRUE(holder.IsOpen());
+  auto open = [&](Access access, unsigned share) {
+    return [=] { return File::Open(path, access, share, Disposition::OpenExisting).IsOpen(); };
+  };
+  EXPECT_EQ(InOtherProcess(open(Access::Read, kShareRead | kShareWrite)), 0);
+  EXPECT_EQ(InOtherProcess(open(Access::Read, kShareRead)), int{kErrorSharingViolation})
+      << "the holder writes, the newcomer does not allow it";
+  EXPECT_EQ(InOtherProcess(open(Access::Write, kShareRead | kShareWrite)),
+            int{kErrorSharingViolation});
+  EXPECT_EQ(InOtherProcess([&] { return DeleteFile(path); }), int{kErrorSharingViolation});
+  holder.Close();
+  EXPECT_EQ(InOtherProcess(open(Access::Write, kShareNone)), 0);
 }
 
 }  // namespace
