@@ -58,7 +58,7 @@ struct TReadOptions {
   // ("Information.ProductName"), the value as the text gives it, and its line.
   std::function<void(TComponent& component, const std::string& property, const std::string& value,
                      int line)>
-      on_property;
+      on_property = nullptr;
 };
 
 // Limits that keep a hostile form from exhausting the stack.

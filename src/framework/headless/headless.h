@@ -71,8 +71,9 @@ struct TAnswer {
 std::vector<TAnswer> ParseAnswers(std::string_view text, const std::string& source);
 // Glob match without regard to case; `*` any run of characters, `?` one.
 bool GlobMatch(std::string_view glob, std::string_view text);
-// Compares button captions: case ignored, "&" accelerators dropped.
-bool SameButtonCaption(std::string_view a, std::string_view b);
+// Whether an answer names the button with this caption: case ignored, the caption's "&"
+// accelerator marks dropped (the answer may keep them).
+bool SameButtonCaption(std::string_view caption, std::string_view answer);
 
 struct TTranscriptLine {
   std::string keyword;             // label, panel, edit, button, text, pressed, closed, result
