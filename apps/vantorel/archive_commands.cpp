@@ -7,6 +7,7 @@
 #include "archive/file_header.h"
 #include "framework/exception.h"
 #include "platform/files.h"
+#include "routines/strings.h"
 
 namespace vantorel::cli {
 namespace {
@@ -108,20 +109,6 @@ bool ResolveOffset(const Options& o, int64_t& offset, std::string& note, std::st
   note = std::string("self-extracting file: ") + (setup ? "setup.1" : "files.1") + " at offset " +
          std::to_string(offset);
   return true;
-}
-
-std::string BaseName(const std::string& path) {
-  size_t at = path.find_last_of("\\/:");
-  return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::string DateText(TDateTime date) {
@@ -246,7 +233,7 @@ int ExtractArchive(const std::vector<std::string>& args, std::FILE* out, std::FI
       }
       std::vector<std::string> matches;
       for (const std::string& s : stored) {
-        if (SameText(BaseName(s), name) &&
+        if (SameText(ExtractFileName(s), name) &&
             std::find(matches.begin(), matches.end(), s) == matches.end()) {
           matches.push_back(s);
         }
@@ -265,9 +252,8 @@ int ExtractArchive(const std::vector<std::string>& args, std::FILE* out, std::FI
     std::string current;
     engine.OnBeforeExtracting = [&](TVtrlCompress* e, const TlzhFileStats& s) {
       current = s.FileName;
-      std::string folder = e->ExtractDirectory();
-      if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
-      existed = platform::FileExists(folder + BaseName(e->TargetName()));
+      existed = platform::FileExists(AddBackslash(e->ExtractDirectory()) +
+                                     ExtractFileName(e->TargetName()));
       replaced = false;
     };
     engine.OnReplace = [&](TVtrlCompress*, const TlzhFileStats&) { replaced = true; };

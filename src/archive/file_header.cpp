@@ -5,6 +5,7 @@
 
 #include "archive/version_resource.h"
 #include "routines/exceptions.h"
+#include "routines/strings.h"
 
 namespace vantorel {
 namespace {
@@ -13,22 +14,6 @@ using platform::File;
 
 std::string BeforeSemicolon(const std::string& text) {
   return text.substr(0, text.find(';'));
-}
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
-// Blanks in the platform's sense: every character up to and including the space.
-bool IsBlank(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 uint32_t Le32(const uint8_t* p) {
@@ -181,7 +166,7 @@ void TFileHeader::WriteToStream(File& stream) const {
 }
 
 bool TFileHeader::Valid() const {
-  return !IsBlank(FileName());
+  return !Trim(FileName()).empty();
 }
 
 // --- TFileHeaders ------------------------------------------------------------------------------
@@ -214,7 +199,7 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& lines, bool keep) {
 int TFileHeaders::IndexOfFile(const std::string& name) const {
   const std::string wanted = BeforeSemicolon(name);
   for (int i = 0; i < Count(); ++i) {
-    if (SameTextAscii(entries_[i]->FileName(), wanted)) return i;
+    if (SameText(entries_[i]->FileName(), wanted)) return i;
   }
   return -1;
 }
