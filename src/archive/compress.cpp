@@ -87,17 +87,6 @@ int32_t ClampToInt32(int64_t value) {
 
 }  // namespace
 
-uint8_t Percent(double part, double whole) {
-  if (whole == 0) return 0;
-  double value = std::nearbyint(part / whole * 100.0);
-  if (!(value >= 0 && value <= 255)) return 0;
-  return static_cast<uint8_t>(value);
-}
-
-int32_t SaturatingAdd(int32_t a, int64_t b) {
-  return ClampToInt32(int64_t{a} + b);
-}
-
 TVtrlCompress::TVtrlCompress(TComponent* owner)
     : TComponent(owner), files_to_process_(std::make_unique<TStrings>()) {
   unique_ids_.fill(-1);
