@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_commands.h"
 #include "framework/application.h"
 #include "framework/streaming.h"
 
@@ -25,9 +26,18 @@ struct Command {
 
 int Help(const Args& args);
 int Check(const Args& args);
+int List(const Args& args) {
+  return cli::ListArchive(args, stdout, stderr);
+}
+int Extract(const Args& args) {
+  return cli::ExtractArchive(args, stdout, stderr);
+}
 
 const Command kCommands[] = {
     {"check", "check FORM", "read a project form and print its component tree", Check},
+    {"list", "list ARCHIVE", "list the files of an archive (--offset N, --setup)", List},
+    {"extract", "extract ARCHIVE -C DIR",
+     "extract its files, or the NAMES given (--offset N, --setup, --overwrite RULE)", Extract},
     {"help", "help", "show this help", Help},
 };
 
@@ -38,7 +48,8 @@ void PrintUsage(std::FILE* out) {
                "\nexit codes:\n"
                "  0  success\n"
                "  1  the form has errors (printed as FILE:LINE: message)\n"
-               "  2  usage error\n");
+               "  2  usage error\n"
+               "  3  an archive cannot be read, or a file of it cannot be extracted\n");
 }
 
 int Help(const Args&) {

@@ -30,6 +30,7 @@ enum : uint32_t {
   kErrorDirNotEmpty = 145,
   kErrorAlreadyExists = 183,
   kErrorMoreData = 234,
+  kErrorWaitTimeout = 258,
   kErrorNoMoreItems = 259,
   kErrorCallNotImplemented = 120,
   kErrorBadFormat = 11,

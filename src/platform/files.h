@@ -94,6 +94,13 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
 bool MoveFile(const std::string& from, const std::string& to);
 // Renames or moves, replacing an existing `to`.
 bool MoveFileReplace(const std::string& from, const std::string& to);
+// Asks the system to move `from` onto `to` at its next start, replacing `to` when it exists
+// then; an empty `to` deletes `from` at the next start. Nothing happens now: the entry lands in
+// the registry (HKLM "SYSTEM\CurrentControlSet\Control\Session Manager", value
+// PendingFileRenameOperations), so it needs the rights to write there. The 95 family has no
+// such entry; its way is the [Rename] section of WININIT.INI, an INI write. The posix backend
+// has no restart and fails with kErrorCallNotImplemented.
+bool MoveFileAtReboot(const std::string& from, const std::string& to);
 uint32_t GetFileAttributes(const std::string& path);  // kInvalidAttributes on failure
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
 bool GetFileDosDateTime(const std::string& path, uint32_t& stamp);

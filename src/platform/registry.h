@@ -53,6 +53,11 @@ class RegKey {
   bool ReadMultiString(const std::string& name, std::vector<std::string>& value);
   bool WriteDWord(const std::string& name, uint32_t value);
   bool WriteBinary(const std::string& name, const std::vector<uint8_t>& value);
+  // A value as the system stores it: its type number (kRegSz ... of reg_data.h, or any other)
+  // and its bytes, untouched. For copying or restoring values whose exact form matters, such as
+  // a list with empty entries.
+  bool ReadRaw(const std::string& name, uint32_t& type, std::vector<uint8_t>& data);
+  bool WriteRaw(const std::string& name, uint32_t type, const std::vector<uint8_t>& data);
   bool DeleteValue(const std::string& name);
   // Sub-keys come in name order; values in an order of the system's choosing.
   bool SubKeyNames(std::vector<std::string>& names);

@@ -25,6 +25,17 @@ uint16_t GetUserDefaultLangID();
 // it only fails when the shell cannot be started.
 bool StartProgram(const std::string& command_line, bool shown);
 
+inline constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
+
+// Starts a command line and waits for it to end, at most `timeout_ms` (or kWaitForever), for
+// programs such as a server's "/REGSERVER" run whose outcome matters. True once it has ended,
+// with its exit code. False when it cannot be started, or with kErrorWaitTimeout when it runs
+// past the timeout; it is left running then (it may be halfway through its work). The posix
+// backend runs the command line with /bin/sh -c as it is; a program the shell cannot find is
+// started and ends with 127, and one ended by signal N gives 128 + N, as the shell reports them.
+bool StartProgramAndWait(const std::string& command_line, bool shown, uint32_t timeout_ms,
+                         uint32_t& exit_code);
+
 std::optional<std::string> GetEnv(const std::string& name);
 // Sets a variable of this process (and of the programs it starts); nullopt removes it.
 bool SetEnv(const std::string& name, const std::optional<std::string>& value);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors.h"
+#include "platform/reg_data.h"
 #include "platform/system.h"
 #include "scratch.h"
 
@@ -94,6 +95,35 @@ TEST_P(Registry, ValuesRoundTrip) {
   EXPECT_EQ(read_list, list);
   EXPECT_TRUE(key.ReadBinary("Zero", data)) << "raw bytes of any type";
   EXPECT_EQ(data, std::vector<uint8_t>(4, 0));
+}
+
+// Raw values keep what the typed calls cannot express: a list with an empty entry, an odd type.
+TEST_P(Registry, RawValuesKeepTypeAndBytes) {
+  const std::vector<uint8_t> gap = {'a', 0, 0, 'b', 0, 0};  // "a", "", "b" as the system lists them
+  const std::vector<uint8_t> odd = {1, 2, 3};
+  {
+    RegKey key = Create();
+    ASSERT_TRUE(key.WriteRaw("Gap", kRegMultiSz, gap)) << LastError();
+    ASSERT_TRUE(key.WriteRaw("Odd", 0x4D2, odd));
+    ASSERT_TRUE(key.WriteDWord("Number", 7));
+  }
+  RegKey key = RegKey::Open(root(), path(), false, false);
+  uint32_t type = 0;
+  std::vector<uint8_t> data;
+  EXPECT_TRUE(key.ReadRaw("Gap", type, data));
+  EXPECT_EQ(type, kRegMultiSz);
+  EXPECT_EQ(data, gap);
+  EXPECT_EQ(key.GetValueType("Gap"), ValueType::MultiString);
+  EXPECT_TRUE(key.ReadRaw("Odd", type, data));
+  EXPECT_EQ(type, 0x4D2u);
+  EXPECT_EQ(data, odd);
+  EXPECT_TRUE(key.ReadRaw("Number", type, data));
+  EXPECT_EQ(type, kRegDWord);
+  EXPECT_EQ(data, EncodeDWord(7));
+  EXPECT_FALSE(key.ReadRaw("Missing", type, data));
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(key.WriteRaw("Gap", kRegSz, {})) << "opened read-only";
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
 }
 
 TEST_P(Registry, ReadFailures) {

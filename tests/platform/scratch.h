@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "payloads.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/reg_data.h"
@@ -87,5 +88,25 @@ class EnvGuard {
  private:
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
+
+// A program or library of tests/data/payloads, which the win64 tree builds and names in
+// VANTOREL_PAYLOADS, such as vtver15\vtver.dll. Empty where there are none (the host).
+inline std::string Payload(const std::string& name) {
+  std::optional<std::string> folder = GetEnv(VT_PAYLOADS_ENV);
+  return folder ? *folder + "\\" + name : std::string();
+}
+
+// A path as one argument of a command line.
+inline std::string Quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
+// Polls `done` for up to 20 seconds (Wine starts programs slowly under load).
+template <typename Done>
+bool WaitUntil(Done done) {
+  for (uint64_t start = TickCount(); TickCount() - start < 20000; SleepMs(10))
+    if (done()) return true;
+  return done();
+}
 
 }  // namespace vantorel::platform::testing

@@ -10,6 +10,7 @@ namespace vantorel::platform {
 namespace {
 
 using testing::EnvGuard;
+using testing::Quoted;
 using testing::ReadText;
 using testing::Scratch;
 using testing::WriteText;
@@ -88,6 +89,50 @@ TEST(System, StartProgramDoesNotWait) {
   std::string shown = dir / "shown.txt";
   ASSERT_TRUE(StartProgram("echo shown > '" + NativePath(shown) + "'", true));
   EXPECT_TRUE(WaitForFile(shown));
+#endif
+}
+
+TEST(System, StartProgramAndWaitGivesTheExitCode) {
+  Scratch dir;
+  std::string marker = dir / "done.txt";
+  uint32_t code = 99;
+#ifdef _WIN32
+  struct Case {
+    std::string command;
+    uint32_t code;
+  } cases[] = {
+      {"cmd.exe /c exit 0", 0},
+      {"cmd.exe /c exit 3", 3},
+      {"cmd.exe /c echo done> " + Quoted(marker), 0},
+  };
+#else
+  struct Case {
+    std::string command;
+    uint32_t code;
+  } cases[] = {
+      {"true", 0},
+      {"exit 3", 3},
+      {"sleep 0.1; echo done > '" + NativePath(marker) + "'", 0},
+      {"no-such-program-vantorel", 127},
+      {"kill -9 $$", 128 + 9},
+  };
+#endif
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    code = 99;
+    EXPECT_TRUE(StartProgramAndWait(c.command, false, 20000, code)) << LastError();
+    EXPECT_EQ(LastError(), kErrorSuccess);
+    EXPECT_EQ(code, c.code);
+  }
+  EXPECT_EQ(ReadText(marker).substr(0, 4), "done") << "it waited for the program to end";
+#ifdef _WIN32
+  EXPECT_FALSE(StartProgramAndWait("no-such-program-vantorel.exe", false, 1000, code));
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+#else
+  uint64_t start = TickCount();
+  EXPECT_FALSE(StartProgramAndWait("sleep 2", true, 50, code));
+  EXPECT_EQ(LastError(), kErrorWaitTimeout);
+  EXPECT_LT(TickCount() - start, 1500u) << "it gave up at the timeout";
 #endif
 }
 

@@ -387,6 +387,11 @@ bool MoveFileReplace(const std::string& from, const std::string& to) {
   return Move(from, to, true);
 }
 
+// The host never restarts into a pending move; callers take their fallback.
+bool MoveFileAtReboot(const std::string&, const std::string&) {
+  return Fail(kErrorCallNotImplemented);
+}
+
 uint32_t GetFileAttributes(const std::string& path) {
   std::string host;
   struct stat st;

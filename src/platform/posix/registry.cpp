@@ -314,6 +314,19 @@ bool RegKey::WriteBinary(const std::string& name, const std::vector<uint8_t>& va
   return SetValue(handle_, dirty_, name, kRegBinary, value);
 }
 
+bool RegKey::ReadRaw(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) {
+  std::lock_guard lock(TheStore().mutex);
+  const RegValue* value = FindValue(handle_, name);
+  if (!value) return false;
+  type = value->type;
+  data = value->data;
+  return true;
+}
+
+bool RegKey::WriteRaw(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) {
+  return SetValue(handle_, dirty_, name, type, data);
+}
+
 bool RegKey::DeleteValue(const std::string& name) {
   if (!handle_) return Fail(kErrorInvalidHandle);
   auto* key = static_cast<KeyHandle*>(handle_);

@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -69,6 +70,43 @@ bool StartProgram(const std::string& command_line, bool shown) {
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Fail(kErrorGenFailure);
+  SetLastError(kErrorSuccess);
+  return true;
+}
+
+// Here the shell runs the command itself, as our child, so that its end and status reach us.
+bool StartProgramAndWait(const std::string& command_line, bool shown, uint32_t timeout_ms,
+                         uint32_t& exit_code) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (!shown) {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
+  const char* argv[] = {"/bin/sh", "-c", command_line.c_str(), nullptr};
+  pid_t pid;
+  int rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return Fail(posix::ErrorFromErrno(rc, "/bin/sh"));
+  // Polled rather than blocked on, for the timeout; the pause grows so that a quick program is
+  // seen at once and a slow one costs little.
+  const uint64_t start = TickCount();
+  uint32_t pause = 1;
+  int status = 0;
+  while (true) {
+    pid_t done = ::waitpid(pid, &status, WNOHANG);
+    if (done == pid) break;
+    if (done < 0 && errno != EINTR) return Fail(kErrorGenFailure);
+    if (timeout_ms != kWaitForever && TickCount() - start >= timeout_ms)
+      return Fail(kErrorWaitTimeout);
+    SleepMs(pause);
+    pause = std::min<uint32_t>(pause * 2, 20);
+  }
+  if (WIFEXITED(status))
+    exit_code = static_cast<uint32_t>(WEXITSTATUS(status));
+  else
+    exit_code = 128 + static_cast<uint32_t>(WTERMSIG(status));
   SetLastError(kErrorSuccess);
   return true;
 }

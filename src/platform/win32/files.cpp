@@ -218,6 +218,13 @@ bool MoveFileReplace(const std::string& from, const std::string& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
+// Without the replace flag the move itself would fail at the restart wherever `to` still
+// exists, which is the very case this is for.
+bool MoveFileAtReboot(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.empty() ? nullptr : to.c_str(),
+                       MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 uint32_t GetFileAttributes(const std::string& path) {
   return ::GetFileAttributesA(path.c_str());
 }

@@ -157,6 +157,17 @@ bool RegKey::WriteBinary(const std::string& name, const std::vector<uint8_t>& va
   return Set(handle_, name, REG_BINARY, value);
 }
 
+bool RegKey::ReadRaw(const std::string& name, uint32_t& type, std::vector<uint8_t>& data) {
+  DWORD system_type;
+  if (!Query(handle_, name, system_type, data)) return false;
+  type = system_type;
+  return true;
+}
+
+bool RegKey::WriteRaw(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) {
+  return Set(handle_, name, type, data);
+}
+
 bool RegKey::DeleteValue(const std::string& name) {
   if (!handle_) return Check(ERROR_INVALID_HANDLE);
   return Check(::RegDeleteValueA(KeyOf(handle_), name.c_str()));

@@ -41,7 +41,25 @@ uint16_t GetUserDefaultLangID() {
   return ::GetUserDefaultLangID();
 }
 
-bool StartProgram(const std::string& command_line, bool shown) {
+namespace {
+
+// Closes a kernel handle at the end of its scope.
+class OwnedHandle {
+ public:
+  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+  ~OwnedHandle() {
+    if (handle_) ::CloseHandle(handle_);
+  }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The process handle of the started program; null on failure.
+HANDLE Spawn(const std::string& command_line, bool shown) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -53,9 +71,36 @@ bool StartProgram(const std::string& command_line, bool shown) {
   DWORD flags = shown ? 0 : CREATE_NO_WINDOW;
   if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                         &startup, &process))
-    return false;
+    return nullptr;
   ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  return process.hProcess;
+}
+
+}  // namespace
+
+bool StartProgram(const std::string& command_line, bool shown) {
+  OwnedHandle process(Spawn(command_line, shown));
+  return process.get() != nullptr;
+}
+
+bool StartProgramAndWait(const std::string& command_line, bool shown, uint32_t timeout_ms,
+                         uint32_t& exit_code) {
+  OwnedHandle process(Spawn(command_line, shown));
+  if (!process.get()) return false;
+  static_assert(kWaitForever == INFINITE);
+  switch (::WaitForSingleObject(process.get(), timeout_ms)) {
+    case WAIT_OBJECT_0:
+      break;
+    case WAIT_TIMEOUT:
+      ::SetLastError(WAIT_TIMEOUT);
+      return false;
+    default:
+      return false;
+  }
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(process.get(), &code)) return false;
+  exit_code = code;
+  ::SetLastError(ERROR_SUCCESS);
   return true;
 }
 

@@ -1,0 +1,721 @@
+#include "archive/compress.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "archive/version_resource.h"
+#include "framework/application.h"
+#include "routines/exceptions.h"
+#include "routines/strings.h"
+#include "routines/system_routines.h"
+
+namespace vantorel {
+namespace {
+
+using platform::Access;
+using platform::Disposition;
+using platform::File;
+using platform::SeekOrigin;
+
+constexpr unsigned kShareAll = platform::kShareRead | platform::kShareWrite;
+constexpr size_t kDeflateBuffer = 65536;
+constexpr size_t kInflateInput = 65536;
+constexpr size_t kInflateOutput = 4096;
+constexpr size_t kChunk = 8192;
+constexpr int kVolumeAttempts = 4;
+constexpr int kMaxVolumes = 255;
+
+// ".3" for volume 3. (Built by appending: GCC 12 warns falsely about "." + to_string.)
+std::string VolumeExtension(int disk) {
+  std::string extension = ".";
+  extension += std::to_string(disk);
+  return extension;
+}
+
+bool IsBlank(const std::string& text) {
+  return Trim(text).empty();
+}
+
+// Makes the folder a file is about to be created in; a failure shows when the file cannot be.
+void ForceDirectoryOf(const std::string& path) {
+  const std::string directory = ExtractFileDir(path);
+  if (!directory.empty()) ForceDirectories(directory);
+}
+
+int ZlibLevel(TCompressionLevel level) {
+  switch (level) {
+    case colNone:
+      return 0;
+    case colFastest:
+      return 1;
+    case colDefault:
+      return Z_DEFAULT_COMPRESSION;
+    case colMax:
+      return 9;
+  }
+  return 9;
+}
+
+// The platform's base exception carries zlib's failures, as the engine always reported them.
+[[noreturn]] void ZlibError() {
+  throw Exception(compress_message::kZlib);
+}
+
+void PumpMessages() {
+  Application().ProcessMessages();
+}
+
+// Deletes a temporary file when it goes out of scope (after the stream on it has been closed).
+class TemporaryFile {
+ public:
+  TemporaryFile() : name_(GetTempFile(true)) {}
+  ~TemporaryFile() { platform::DeleteFile(name_); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+
+int32_t ClampToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+TVtrlCompress::TVtrlCompress(TComponent* owner)
+    : TComponent(owner), files_to_process_(std::make_unique<TStrings>()) {
+  unique_ids_.fill(-1);
+}
+
+TVtrlCompress::~TVtrlCompress() = default;
+
+void TVtrlCompress::SetCompressedFile(const std::string& value) {
+  if (SameText(value, compressed_file_)) return;
+  if (!SameText(ChangeFileExt(value, ".1"), ChangeFileExt(compressed_file_, ".1"))) {
+    loaded_ = false;
+    // The directory a compression left in memory belongs to the old archive: it must not answer
+    // for the new one.
+    if (mode_ == Mode::Compressing) mode_ = Mode::None;
+  }
+  compressed_file_ = value;
+}
+
+void TVtrlCompress::SetFilesToProcess(TStrings& value) {
+  for (int i = value.Count() - 1; i >= 0; --i) {
+    if (IsBlank(value[i])) value.Delete(i);
+  }
+  files_to_process_->Assign(value);
+}
+
+int64_t TVtrlCompress::WriteTo(WriteTarget, File& file, const void* data, size_t count) {
+  return file.Write(data, count);
+}
+
+void TVtrlCompress::FullDisk() {
+  if (OnFullDisk) {
+    OnFullDisk(this);
+    return;
+  }
+  throw EvcDiskFull(compress_message::kDiskFull);
+}
+
+void TVtrlCompress::CheckAbort() const {
+  if (abort_) throw EvcAborted(compress_message::kAborted);
+}
+
+template <typename Body>
+void TVtrlCompress::Guarded(bool absorb_silent_abort, Body body) {
+  try {
+    body();
+  } catch (const EvcAborted&) {
+    if (OnAborted) OnAborted(this);
+  } catch (const EAbort&) {
+    if (!absorb_silent_abort) {
+      abort_ = true;
+      throw;
+    }
+  } catch (...) {
+    abort_ = true;
+    throw;
+  }
+}
+
+// --- the directory -----------------------------------------------------------------------------
+
+void TVtrlCompress::LoadDirectory() {
+  File file = File::Open(compressed_file_, Access::Read, kShareAll, Disposition::OpenExisting);
+  if (!file.IsOpen()) {
+    throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, compressed_file_));
+  }
+  try {
+    unique_ids_.fill(-1);
+    directory_.LoadFromStream(file, offset_);
+    for (int i = 0; i < directory_.Count(); ++i) {
+      int id = directory_.GetFileHeaders(i)->UniqueID();
+      if (id >= 0 && id < kUniqueIDCount) unique_ids_[id] = i;
+    }
+  } catch (const std::exception&) {
+    throw EVtrlCompress(archive_message::kReadHeaders);
+  }
+  loaded_ = true;
+}
+
+int TVtrlCompress::FileCount() {
+  if (NeedsLoading()) LoadDirectory();
+  return directory_.Count();
+}
+
+void TVtrlCompress::GetFileStats(int index, TlzhFileStats& stats) {
+  if (NeedsLoading()) LoadDirectory();
+  if (index < 0 || index >= directory_.Count()) {
+    throw EVtrlCompress(Format(compress_message::kBadFileIndex, index));
+  }
+  directory_.Totals(stats_);
+  FillStats(*directory_.GetFileHeaders(index));
+  stats = stats_;
+}
+
+int TVtrlCompress::IndexOfUniqueID(int unique_id) {
+  if (!loaded_) LoadDirectory();
+  return unique_id >= 0 && unique_id < kUniqueIDCount ? unique_ids_[unique_id] : -1;
+}
+
+void TVtrlCompress::FillStats(const TFileHeader& entry) {
+  stats_.FileName = entry.FileName();
+  stats_.FileSize = entry.FileSize();
+  stats_.CompressedSize = entry.CompressedSize();
+  stats_.Ratio = Percent(entry.CompressedSize(), entry.FileSize());
+  stats_.FileBytesDone = 0;
+  stats_.FilePercent = 0;
+  stats_.FileDone = false;
+  stats_.Header = entry.Record();
+}
+
+// --- Compress ----------------------------------------------------------------------------------
+
+void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
+  abort_ = false;
+  mode_ = Mode::Compressing;
+  directory_.SetSpanned(false);
+  offset_ = 0;
+  File archive;
+  Guarded(true, [&] {
+    struct Finally {
+      TVtrlCompress& self;
+      File& archive;
+      ~Finally() {
+        self.loaded_ = false;
+        archive.Close();
+        self.files_to_process_->Clear();
+      }
+    } finally{*this, archive};
+
+    ForceDirectoryOf(compressed_file_);
+    const std::vector<std::string>& lines = files_to_process_->Lines();
+    if (command == lzcOnlyAdd && platform::FileExists(compressed_file_)) {
+      archive =
+          File::Open(compressed_file_, Access::ReadWrite, kShareAll, Disposition::OpenExisting);
+      if (!archive.IsOpen()) {
+        throw EVtrlCompress(Format(compress_message::kCannotCreate, compressed_file_));
+      }
+      directory_.LoadFromStream(archive, 0);
+      directory_.AddFiles(lines, true);
+    } else {
+      archive =
+          File::Open(compressed_file_, Access::ReadWrite, kShareAll, Disposition::CreateAlways);
+      if (!archive.IsOpen()) {
+        throw EVtrlCompress(Format(compress_message::kCannotCreate, compressed_file_));
+      }
+      directory_.AddFiles(lines, false);
+    }
+    directory_.SaveToStream(archive);
+    archive.Seek(0, SeekOrigin::End);
+    directory_.Totals(stats_);
+    stats_.TotalCompressedSize = 0;
+    for (int i = 0; i < directory_.Count(); ++i) {
+      TFileHeader& entry = *directory_.GetFileHeaders(i);
+      if (!entry.Loaded()) CompressEntry(entry, archive, unique_id, i);
+    }
+  });
+}
+
+void TVtrlCompress::CompressEntry(TFileHeader& entry, File& archive, int unique_id, int index) {
+  TemporaryFile temporary_name;
+  const std::string& source_path =
+      entry.SourcePath().empty() ? entry.FileName() : entry.SourcePath();
+  File source = File::Open(source_path, Access::Read, kShareAll, Disposition::OpenExisting);
+  if (!source.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotOpen, source_path));
+  File temporary = File::Open(temporary_name.name(), Access::ReadWrite, platform::kShareRead,
+                              Disposition::CreateAlways);
+  if (!temporary.IsOpen()) {
+    throw EVtrlCompress(Format(compress_message::kCannotCreate, temporary_name.name()));
+  }
+
+  DeflateToTemporary(entry, source, temporary);
+
+  const int64_t header_at = archive.Position();
+  const int64_t compressed = temporary.Size();
+  // Every offset in the format is 32-bit; past 2 GB they would wrap and the archive would lie.
+  if (header_at < 0 || compressed < 0 ||
+      header_at + static_cast<int64_t>(kFileHeaderSize) + compressed > INT32_MAX) {
+    throw EVtrlCompress(Format(compress_message::kArchiveTooLarge, compressed_file_));
+  }
+  entry.WriteToStream(archive);
+  entry.SetDataStart(static_cast<int32_t>(header_at + kFileHeaderSize));
+
+  temporary.Seek(0, SeekOrigin::Begin);
+  std::vector<uint8_t> buffer(kDeflateBuffer);
+  int64_t copied = 0;
+  bool short_copy = false;
+  while (true) {
+    int64_t n = temporary.Read(buffer.data(), buffer.size());
+    if (n <= 0) {
+      short_copy = n < 0;
+      break;
+    }
+    int64_t written = WriteTo(WriteTarget::Archive, archive, buffer.data(), n);
+    if (written > 0) copied += written;
+    if (written != n) {
+      short_copy = true;
+      break;
+    }
+  }
+  if (short_copy || copied < compressed) FullDisk();
+
+  stats_.TotalCompressedSize = SaturatingAdd(stats_.TotalCompressedSize, compressed);
+  const int64_t end = archive.Position();
+  entry.SetLastByte(static_cast<int32_t>(end - 1));
+  entry.SetNextHeader(static_cast<int32_t>(end));
+  entry.SetCompressedSize(static_cast<int32_t>(compressed));
+  entry.SetUniqueID(unique_id);
+  if (unique_id >= 0 && unique_id < kUniqueIDCount) unique_ids_[unique_id] = index;
+  archive.Seek(header_at, SeekOrigin::Begin);
+  entry.WriteToStream(archive);
+  archive.Seek(0, SeekOrigin::End);
+  stats_.Header = entry.Record();
+  if (OnAfterAdding) OnAfterAdding(this, stats_);
+}
+
+void TVtrlCompress::DeflateToTemporary(const TFileHeader& entry, File& source, File& temporary) {
+  FillStats(entry);
+  stats_.CompressedSize = 0;
+  stats_.Ratio = 0;
+  if (OnBeforeAdding) OnBeforeAdding(this, stats_);
+
+  compress_source_position_ = 0;
+  temporary_ = &temporary;
+  z_stream z{};
+  if (deflateInit(&z, ZlibLevel(compression_level_)) != Z_OK) ZlibError();
+  struct Cleanup {
+    TVtrlCompress& self;
+    z_stream& z;
+    ~Cleanup() {
+      deflateEnd(&z);
+      self.temporary_ = nullptr;
+    }
+  } cleanup{*this, z};
+
+  std::vector<uint8_t> in(kDeflateBuffer), out(kDeflateBuffer);
+  auto write_out = [&](size_t count) {
+    if (count > 0 && WriteTo(WriteTarget::Temporary, temporary, out.data(), count) !=
+                         static_cast<int64_t>(count)) {
+      FullDisk();
+    }
+  };
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  bool finished = false;
+  while (!finished) {
+    const int64_t n = source.Read(in.data(), in.size());
+    if (n < 0) throw EVtrlCompress(Format(compress_message::kCannotRead, entry.FileName()));
+    compress_source_position_ += n;
+    z.next_in = in.data();
+    z.avail_in = static_cast<uInt>(n);
+    const int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
+    do {
+      const int result = deflate(&z, flush);
+      if (result < 0) ZlibError();
+      finished = result == Z_STREAM_END;
+      if (z.avail_out == 0) {
+        write_out(out.size());
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        AddStatus();
+      }
+    } while (flush == Z_FINISH ? !finished : z.avail_in > 0);
+  }
+  write_out(out.size() - z.avail_out);
+
+  stats_.CompressedSize = ClampToInt32(temporary.Size());
+  stats_.Ratio = Percent(stats_.CompressedSize, stats_.FileSize);
+  stats_.FileDone = true;
+  AddStatus();
+  stats_.FileDone = false;
+}
+
+void TVtrlCompress::AddStatus() {
+  CheckAbort();
+  PumpMessages();
+  if (temporary_ == nullptr) throw EVtrlCompress(compress_message::kNilDestFile);
+  const int64_t position = compress_source_position_;
+  stats_.TotalBytesDone = SaturatingAdd(stats_.TotalBytesDone, position - stats_.FileBytesDone - 1);
+  stats_.FileBytesDone = ClampToInt32(position - 1);
+  stats_.CompressedSize = ClampToInt32(temporary_->Size());
+  stats_.FilePercent = Percent(stats_.FileBytesDone, stats_.FileSize);
+  stats_.TotalPercent = Percent(stats_.TotalBytesDone, stats_.TotalFileSize);
+  if (OnStatus) OnStatus(this, stats_);
+}
+
+// --- Extract -----------------------------------------------------------------------------------
+
+void TVtrlCompress::Extract() {
+  abort_ = false;
+  mode_ = Mode::Extracting;
+  Guarded(true, [&] {
+    if (!loaded_) LoadDirectory();
+    disk_ = 0;
+    directory_.Totals(stats_);
+    // A copy: a handler may assign a new list while this one runs.
+    const std::vector<std::string> lines = files_to_process_->Lines();
+    for (const std::string& line : lines) {
+      const int index = directory_.IndexOfFile(line);
+      if (index < 0) {
+        throw EVtrlCompress(Format(compress_message::kNotInArchive, line, compressed_file_));
+      }
+      ExtractEntry(*directory_.GetFileHeaders(index));
+    }
+    files_to_process_->Clear();
+    target_name_.clear();
+  });
+}
+
+void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
+  FillStats(entry);
+  if (IsBlank(target_name_)) target_name_ = ExtractFileName(entry.FileName());
+  if (OnBeforeExtracting) OnBeforeExtracting(this, stats_);
+  target_name_ = ExtractFileName(target_name_);
+  std::string dest = AddBackslash(extract_directory_) + target_name_;
+
+  if (platform::FileExists(dest)) {
+    const int decision =
+        TVersionResource::IsFileNewer(entry.FileVersion(), dest, overwrite_, entry.FileDate());
+    if (decision == kNewerFailed) throw EVtrlCompress(compress_message::kCompareFailed);
+    if (decision == kNewerEqual || decision == kNewerKeepNewer) {
+      stats_.FileDone = true;
+      if (OnStatus) OnStatus(this, stats_);
+      target_name_.clear();
+      return;
+    }
+    if (OnReplace) OnReplace(this, stats_);
+    dest = AddBackslash(extract_directory_) + ExtractFileName(target_name_);
+  }
+
+  File source =
+      OpenVolume(compressed_file_, entry.FirstDisk() == 0 ? 1 : entry.FirstDisk(), Access::Read);
+  disk_ = entry.FirstDisk();
+  ForceDirectoryOf(dest);
+  File out = File::Open(dest, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
+  if (!out.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
+  const int64_t start = int64_t{offset_} + entry.DataStart();
+  if (start < 0 || source.Seek(start, SeekOrigin::Begin) != start) {
+    throw EVtrlCompress(Format(compress_message::kCannotRead, compressed_file_));
+  }
+
+  const InflateResult inflated = Inflate(entry, source, out);
+
+  stats_.FileDone = true;
+  if (OnStatus) OnStatus(this, stats_);
+  if (out.Size() != entry.FileSize()) {
+    throw EVtrlCompress(Format(compress_message::kSizeMismatch, entry.FileName()));
+  }
+  if (!inflated.stream_complete) {
+    throw EVtrlCompress(Format(compress_message::kStreamIncomplete, entry.FileName()));
+  }
+  if (inflated.trailing_data) {
+    throw EVtrlCompress(Format(compress_message::kStreamTrailing, entry.FileName()));
+  }
+  uint32_t stamp = 0;
+  if (!DateTimeToDosDateTime(entry.FileDate(), stamp) || !out.SetDosDateTime(stamp)) {
+    throw EVtrlCompress(compress_message::kCannotSetDate);
+  }
+  out.Close();
+  source.Close();
+  target_name_.clear();
+}
+
+TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, File& source,
+                                                    File& dest) {
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) ZlibError();
+  struct Cleanup {
+    z_stream& z;
+    ~Cleanup() { inflateEnd(&z); }
+  } cleanup{z};
+
+  std::vector<uint8_t> in(kInflateInput);
+  uint8_t out[kInflateOutput];
+  // In a single-file archive both disk numbers are 0: one pass over the one "volume".
+  const int expected_changes = entry.LastDisk() - disk_ + 1;
+  int changes = 0;
+  bool stream_end = false;
+  while (true) {
+    z.next_out = out;
+    z.avail_out = kInflateOutput;
+    while (z.avail_out > 0 && !stream_end) {
+      if (z.avail_in == 0) {
+        const int64_t n = RefillInput(entry, source, in.data(), in.size());
+        if (n == 0) break;
+        z.next_in = in.data();
+        z.avail_in = static_cast<uInt>(n);
+      }
+      const uInt in_before = z.avail_in, out_before = z.avail_out;
+      const int result = inflate(&z, Z_NO_FLUSH);
+      if (result == Z_STREAM_END) {
+        stream_end = true;
+      } else if (result != Z_OK || (z.avail_in == in_before && z.avail_out == out_before)) {
+        // Negative results, a stream asking for a preset dictionary, and any call that moves
+        // nothing: the loop must not spin on damaged data.
+        ZlibError();
+      }
+    }
+    CheckAbort();
+    PumpMessages();
+
+    const size_t produced = kInflateOutput - z.avail_out;
+    if (produced > 0) {
+      const int64_t written = WriteTo(WriteTarget::Extracted, dest, out, produced);
+      if (written != static_cast<int64_t>(produced)) FullDisk();
+      const int64_t done = std::max<int64_t>(written, 0);
+      stats_.FileBytesDone = SaturatingAdd(stats_.FileBytesDone, done);
+      stats_.TotalBytesDone = SaturatingAdd(stats_.TotalBytesDone, done);
+      stats_.FilePercent = Percent(stats_.FileBytesDone, stats_.FileSize);
+      stats_.TotalPercent = Percent(stats_.TotalBytesDone, stats_.TotalFileSize);
+      if (OnStatus) OnStatus(this, stats_);
+      // Data that inflate to more than the recorded size are not this file; stop before they
+      // fill the disk.
+      if (stats_.FileBytesDone > entry.FileSize()) {
+        throw EVtrlCompress(Format(compress_message::kSizeMismatch, entry.FileName()));
+      }
+      continue;
+    }
+    if (stream_end) break;
+    // Nothing more came from this volume.
+    if (disk_ < entry.LastDisk()) {
+      ++disk_;
+      source.Close();
+      source = OpenVolume(compressed_file_, disk_, Access::Read);
+      source.Seek(0, SeekOrigin::Begin);
+    }
+    if (++changes >= expected_changes) break;
+  }
+
+  InflateResult result;
+  result.stream_complete = stream_end;
+  if (stream_end) {
+    uint8_t probe;
+    result.trailing_data =
+        z.avail_in > 0 || disk_ < entry.LastDisk() || RefillInput(entry, source, &probe, 1) > 0;
+  }
+  return result;
+}
+
+int64_t TVtrlCompress::RefillInput(const TFileHeader& entry, File& source, uint8_t* buffer,
+                                   size_t capacity) {
+  int64_t want = static_cast<int64_t>(capacity);
+  if (disk_ == entry.LastDisk()) {
+    const int64_t position = source.Position();
+    const int64_t last = int64_t{offset_} + entry.LastByte();
+    if (position < 0 || position > last) return 0;
+    want = std::min(want, last - position + 1);
+  }
+  const int64_t n = source.Read(buffer, static_cast<size_t>(want));
+  if (n < 0) throw EVtrlCompress(Format(compress_message::kCannotRead, compressed_file_));
+  return n;
+}
+
+File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
+  for (int attempt = 0; attempt < kVolumeAttempts; ++attempt) {
+    if (directory_.Spanned()) name = ChangeFileExt(name, VolumeExtension(disk));
+    if (!platform::FileExists(name)) {
+      if (!OnNewDisk) throw EVtrlCompress(Format(compress_message::kWrongDisk, disk));
+      std::string directory = ExtractFileDir(name);
+      OnNewDisk(this, disk, directory);
+      name = AddBackslash(directory) + ExtractFileName(name);
+      if (!platform::FileExists(name)) continue;
+    }
+    File file = File::Open(name, access, kShareAll, Disposition::OpenExisting);
+    if (!file.IsOpen()) {
+      throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, name));
+    }
+    return file;
+  }
+  throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, name));
+}
+
+// --- SpanToDisks -------------------------------------------------------------------------------
+
+void TVtrlCompress::SpanToDisks(const std::string& path, const std::string& file_name) {
+  abort_ = false;
+  Guarded(false, [&] {
+    if (!loaded_) LoadDirectory();
+    disk_ = 1;
+    directory_.SetSpanned(true);
+    directory_.Totals(stats_);
+    // Only read: the archive may be the running setup program, which cannot be opened for
+    // writing.
+    File source = File::Open(compressed_file_, Access::Read, kShareAll, Disposition::OpenExisting);
+    if (!source.IsOpen()) {
+      throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, compressed_file_));
+    }
+    std::string volume_path = path;
+    const std::string first_name = AddBackslash(path) + file_name;
+    File volume =
+        File::Open(first_name, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
+    if (!volume.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, first_name));
+    directory_.SaveToStream(volume);
+
+    for (int i = 0; i < directory_.Count(); ++i) {
+      TFileHeader& entry = *directory_.GetFileHeaders(i);
+      FillStats(entry);
+      const int64_t start = int64_t{offset_} + entry.DataStart();
+      if (source.Seek(start, SeekOrigin::Begin) != start) {
+        throw EVtrlCompress(Format(compress_message::kCannotRead, compressed_file_));
+      }
+      entry.SetDataStart(static_cast<int32_t>(volume.Position()));
+      entry.SetFirstDisk(static_cast<uint8_t>(disk_));
+      while (CopyChunk(source, volume, volume_path, file_name, entry) > 0) {
+      }
+      entry.SetLastByte(static_cast<int32_t>(volume.Position() - 1));
+      entry.SetLastDisk(static_cast<uint8_t>(disk_));
+    }
+    volume.Close();
+
+    std::string name = first_name;
+    File first = OpenVolume(name, 1, Access::ReadWrite);
+    directory_.SaveToStream(first);
+  });
+}
+
+int64_t TVtrlCompress::CopyChunk(File& source, File& volume, std::string& path,
+                                 const std::string& file_name, const TFileHeader& entry) {
+  CheckAbort();
+  const int64_t position = source.Position();
+  const int64_t last = int64_t{offset_} + entry.LastByte();
+  if (position > last) return 0;
+  uint8_t buffer[kChunk];
+  const int64_t n = source.Read(buffer, static_cast<size_t>(std::min<int64_t>(
+                                            static_cast<int64_t>(kChunk), last - position + 1)));
+  PumpMessages();
+  // The directory promised these bytes; an archive that ends early cannot be spanned.
+  if (n <= 0) throw EVtrlCompress(Format(compress_message::kCannotRead, compressed_file_));
+
+  int64_t written = std::max<int64_t>(WriteTo(WriteTarget::Volume, volume, buffer, n), 0);
+  if (written < n) {
+    volume.Close();
+    if (disk_ >= kMaxVolumes) throw EVtrlCompress(compress_message::kTooManyVolumes);
+    ++disk_;
+    if (!OnNewDisk) throw EVtrlCompress(compress_message::kNoNewDiskHandler);
+    OnNewDisk(this, disk_, path);
+    const std::string name = AddBackslash(path) + ChangeFileExt(file_name, VolumeExtension(disk_));
+    volume = File::Open(name, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
+    if (!volume.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, name));
+    const int64_t rest = n - written;
+    if (WriteTo(WriteTarget::Volume, volume, buffer + written, rest) != rest) {
+      throw EVtrlCompress(compress_message::kTooLittleSpace);
+    }
+  }
+  stats_.FileBytesDone = SaturatingAdd(stats_.FileBytesDone, n);
+  stats_.TotalBytesDone = SaturatingAdd(stats_.TotalBytesDone, n);
+  stats_.FilePercent = Percent(stats_.FileBytesDone, stats_.CompressedSize);
+  stats_.TotalPercent = Percent(stats_.TotalBytesDone, stats_.TotalCompressedSize);
+  if (OnStatus) OnStatus(this, stats_);
+  return n;
+}
+
+// --- CopyFile ----------------------------------------------------------------------------------
+
+void TVtrlCompress::CopyFile(const std::string& source, const std::string& dest) {
+  abort_ = false;
+  offset_ = 0;
+  extract_directory_ = ExtractFileDir(dest);
+  target_name_ = ExtractFileName(dest);
+
+  TlzhFileStats stats;
+  stats.FileName = source;
+  uint64_t size = 0;
+  platform::GetFileSize(source, size);
+  stats.FileSize = stats.TotalFileSize = ClampToInt32(static_cast<int64_t>(size));
+
+  std::string to = dest;
+  if (platform::FileExists(dest)) {
+    const int decision = TVersionResource::IsFileNewerByName(source, dest, overwrite_);
+    if (decision == kNewerFailed) throw EVtrlCompress(compress_message::kCompareFailed);
+    if (decision == kNewerEqual || decision == kNewerKeepNewer) return;
+    if (OnReplace) OnReplace(this, stats);
+    to = AddBackslash(extract_directory_) + ExtractFileName(target_name_);
+  }
+
+  File in = File::Open(source, Access::Read, kShareAll, Disposition::OpenExisting);
+  uint32_t stamp = 0;
+  if (!in.IsOpen() || !in.GetDosDateTime(stamp)) {
+    throw EVtrlCompress(Format(compress_message::kCannotOpen, source));
+  }
+  File out = File::Open(to, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
+  if (!out.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, to));
+
+  std::vector<uint8_t> buffer(kChunk);
+  while (!abort_) {
+    const int64_t n = in.Read(buffer.data(), buffer.size());
+    if (n < 0) throw EVtrlCompress(Format(compress_message::kCannotRead, source));
+    if (n > 0 && WriteTo(WriteTarget::Copy, out, buffer.data(), n) != n) FullDisk();
+    stats.FileBytesDone = SaturatingAdd(stats.FileBytesDone, n);
+    stats.TotalBytesDone = SaturatingAdd(stats.TotalBytesDone, n);
+    stats.FilePercent = stats.TotalPercent = Percent(stats.FileBytesDone, stats.FileSize);
+    if (OnStatus) OnStatus(this, stats);
+    PumpMessages();
+    if (n < static_cast<int64_t>(kChunk)) {
+      if (!out.SetDosDateTime(stamp)) throw EVtrlCompress(compress_message::kCannotSetDate);
+      stats.FileDone = true;
+      if (OnStatus) OnStatus(this, stats);
+      break;
+    }
+  }
+}
+
+}  // namespace vantorel
+
+namespace vantorel {
+
+VANTOREL_CLASS(TVtrlCompress, TComponent) {
+  p.Bool("Abort", &TVtrlCompress::Abort, &TVtrlCompress::SetAbort).Default(false);
+  p.String("CompressedFile", &TVtrlCompress::CompressedFile, &TVtrlCompress::SetCompressedFile);
+  p.Enum("CompressionLevel", &TVtrlCompress::CompressionLevel, &TVtrlCompress::SetCompressionLevel)
+      .Default(colMax);
+  p.String("ExtractDirectory", &TVtrlCompress::ExtractDirectory,
+           &TVtrlCompress::SetExtractDirectory);
+  p.Strings("FilesToProcess", &TVtrlCompress::FilesToProcess,
+            [](TVtrlCompress& c, const TStrings& lines) {
+              TStrings copy;
+              copy.Assign(lines);
+              c.SetFilesToProcess(copy);
+            });
+  p.Int("Offset", &TVtrlCompress::Offset, &TVtrlCompress::SetOffset).Default(0);
+  p.Enum("Overwrite", &TVtrlCompress::Overwrite, &TVtrlCompress::SetOverwrite).Default(owAlways);
+  p.Event("OnAborted", &TVtrlCompress::OnAborted);
+  p.Event("OnAfterAdding", &TVtrlCompress::OnAfterAdding);
+  p.Event("OnBeforeAdding", &TVtrlCompress::OnBeforeAdding);
+  p.Event("OnAfterExtracting", &TVtrlCompress::OnAfterExtracting);
+  p.Event("OnBeforeExtracting", &TVtrlCompress::OnBeforeExtracting);
+  p.Event("OnFullDisk", &TVtrlCompress::OnFullDisk);
+  p.Event("OnListing", &TVtrlCompress::OnListing);
+  p.Event("OnNewDisk", &TVtrlCompress::OnNewDisk);
+  p.Event("OnReplace", &TVtrlCompress::OnReplace);
+  p.Event("OnStatus", &TVtrlCompress::OnStatus);
+}
+
+}  // namespace vantorel

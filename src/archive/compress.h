@@ -1,0 +1,171 @@
+#pragma once
+// The archive engine: compresses files into an archive, extracts them under the overwrite
+// rules, copies an archive onto numbered volumes and copies plain files. Each stored file is one
+// zlib stream. Long operations let the application process its messages between blocks, so
+// that a Cancel button can set Abort.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "archive/archive_types.h"
+#include "archive/file_header.h"
+#include "framework/classes.h"
+#include "framework/component.h"
+#include "platform/files.h"
+
+namespace vantorel {
+
+class TVtrlCompress;
+
+using TlzhFileStatsEvent = std::function<void(TVtrlCompress* sender, const TlzhFileStats& stats)>;
+using TlzhNewDiskEvent =
+    std::function<void(TVtrlCompress* sender, int disk_number, std::string& path)>;
+
+// Entries per UniqueID: install files number themselves from 0 to 1999.
+inline constexpr int kUniqueIDCount = 2000;
+
+class TVtrlCompress : public TComponent {
+ public:
+  explicit TVtrlCompress(TComponent* owner);
+  ~TVtrlCompress() override;
+
+  bool Abort() const { return abort_; }
+  void SetAbort(bool value) { abort_ = value; }
+  const std::string& CompressedFile() const { return compressed_file_; }
+  // Naming another archive (other than another volume of the same set) drops the directory.
+  void SetCompressedFile(const std::string& value);
+  TCompressionLevel CompressionLevel() const { return compression_level_; }
+  void SetCompressionLevel(TCompressionLevel value) { compression_level_ = value; }
+  const std::string& ExtractDirectory() const { return extract_directory_; }
+  void SetExtractDirectory(const std::string& value) { extract_directory_ = value; }
+  TStrings* FilesToProcess() const { return files_to_process_.get(); }
+  // Removes the blank lines from `value` itself, then copies it.
+  void SetFilesToProcess(TStrings& value);
+  int32_t Offset() const { return offset_; }
+  void SetOffset(int32_t value) { offset_ = value; }
+  TOverwriteType Overwrite() const { return overwrite_; }
+  void SetOverwrite(TOverwriteType value) { overwrite_ = value; }
+  // The name (without directory) of the next extracted file; empty: the entry's own name.
+  // Cleared after every extracted file.
+  const std::string& TargetName() const { return target_name_; }
+  void SetTargetName(const std::string& value) { target_name_ = value; }
+
+  TNotifyEvent OnAborted;
+  TlzhFileStatsEvent OnAfterAdding;
+  TlzhFileStatsEvent OnBeforeAdding;
+  TlzhFileStatsEvent OnAfterExtracting;  // kept for forms that name it; never raised
+  TlzhFileStatsEvent OnBeforeExtracting;
+  TNotifyEvent OnFullDisk;
+  TlzhFileStatsEvent OnListing;  // kept for forms that name it; never raised
+  TlzhNewDiskEvent OnNewDisk;
+  TlzhFileStatsEvent OnReplace;
+  TlzhFileStatsEvent OnStatus;
+
+  // The number of entries of the directory of CompressedFile.
+  int FileCount();
+  // The totals of the directory and the fields of entry `index`.
+  void GetFileStats(int index, TlzhFileStats& stats);
+  // The index of the entry carrying `unique_id` (the last one when several do); -1 when none does.
+  int IndexOfUniqueID(int unique_id);
+
+  // Adds every file of FilesToProcess to CompressedFile, each entry stamped with `unique_id`.
+  void Compress(TlzhCommand command, int unique_id);
+  // Extracts every file named in FilesToProcess into ExtractDirectory.
+  void Extract();
+  // Copies the single-file archive CompressedFile (at Offset) onto a volume set whose first
+  // volume is `path` + `file_name` (a name with the extension ".1").
+  void SpanToDisks(const std::string& path, const std::string& file_name);
+  // Copies one file as it is, under the overwrite rule.
+  void CopyFile(const std::string& source, const std::string& dest);
+  // Called when a write comes short: OnFullDisk when assigned (the operation goes on), else
+  // EvcDiskFull.
+  virtual void FullDisk();
+
+ protected:
+  // What a write goes to; a test engine may make one kind of target fill up.
+  enum class WriteTarget { Archive, Temporary, Extracted, Volume, Copy };
+  // Every write of file data passes here; the result is the count written (-1 on error).
+  virtual int64_t WriteTo(WriteTarget target, platform::File& file, const void* data, size_t count);
+
+ private:
+  enum class Mode { None, Compressing, Extracting };
+
+  void LoadDirectory();
+  bool NeedsLoading() const { return !loaded_ && mode_ != Mode::Compressing; }
+  void FillStats(const TFileHeader& entry);
+  template <typename Body>
+  void Guarded(bool absorb_silent_abort, Body body);
+  void CheckAbort() const;
+
+  void CompressEntry(TFileHeader& entry, platform::File& archive, int unique_id, int index);
+  void DeflateToTemporary(const TFileHeader& entry, platform::File& source,
+                          platform::File& temporary);
+  void AddStatus();
+  void ExtractEntry(TFileHeader& entry);
+  struct InflateResult {
+    bool stream_complete = false;
+    bool trailing_data = false;
+  };
+  InflateResult Inflate(const TFileHeader& entry, platform::File& source, platform::File& dest);
+  int64_t RefillInput(const TFileHeader& entry, platform::File& source, uint8_t* buffer,
+                      size_t capacity);
+  // Opens volume `disk` of `name` (renaming it in place), asking OnNewDisk up to four times.
+  platform::File OpenVolume(std::string& name, int disk, platform::Access access);
+  int64_t CopyChunk(platform::File& source, platform::File& volume, std::string& path,
+                    const std::string& file_name, const TFileHeader& entry);
+
+  bool abort_ = false;
+  std::string compressed_file_;
+  TCompressionLevel compression_level_ = colMax;
+  std::string extract_directory_;
+  std::unique_ptr<TStrings> files_to_process_;
+  int32_t offset_ = 0;
+  TOverwriteType overwrite_ = owAlways;
+  std::string target_name_;
+
+  TFileHeaders directory_;
+  bool loaded_ = false;
+  Mode mode_ = Mode::None;
+  TlzhFileStats stats_;
+  int disk_ = 0;
+  platform::File* temporary_ = nullptr;  // where it is deflated to
+  int64_t compress_source_position_ = 0;
+  std::array<int, kUniqueIDCount> unique_ids_{};
+};
+
+// The messages of the engine.
+namespace compress_message {
+inline constexpr const char* kCannotOpenCompressed = "Cannot open the compressed file %s";
+inline constexpr const char* kCannotCreate = "Cannot create the file %s";
+inline constexpr const char* kCannotOpen = "Cannot open the file %s";
+inline constexpr const char* kNotInArchive = "The file <%s> was not found in the archive <%s>";
+inline constexpr const char* kCompareFailed = "Error comparing file versions in TVtrlCompress";
+inline constexpr const char* kSizeMismatch =
+    "The decompressed file's size does not match with the actual size of the file.  The file "
+    "is %s";
+inline constexpr const char* kCannotSetDate = "Cannot set the date of the file just extracted.";
+inline constexpr const char* kWrongDisk = "Could not open the correct disk file %d";
+inline constexpr const char* kNoNewDiskHandler =
+    "There was no event handler for the OnNewDisk event, therefore no new disk could be inserted";
+inline constexpr const char* kTooLittleSpace = "There is too little space on this disk to operate";
+inline constexpr const char* kDiskFull = "The disk is full";
+inline constexpr const char* kAborted = "Operation aborted by user";
+inline constexpr const char* kBadFileIndex =
+    "Tried to access the %dth file. This file is not defined";
+inline constexpr const char* kNilDestFile = "AddStatus has Nil DestFile";
+inline constexpr const char* kZlib = "error";
+// Situations the engine meets on damaged input or full media beyond the ones above.
+inline constexpr const char* kStreamIncomplete =
+    "The compressed data of the file %s end before the file does. The Archive file could "
+    "possible be corrupt";
+inline constexpr const char* kStreamTrailing =
+    "The compressed data of the file %s are followed by bytes that do not belong to it. The "
+    "Archive file could possible be corrupt";
+inline constexpr const char* kCannotRead = "Cannot read the file %s";
+inline constexpr const char* kArchiveTooLarge = "The archive %s cannot grow to 2 GB or more";
+inline constexpr const char* kTooManyVolumes = "A volume set cannot have more than 255 volumes";
+}  // namespace compress_message
+
+}  // namespace vantorel
