@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "apps/vantorel/commands.h"
+#include "archive_commands.h"
 #include "framework/application.h"
 #include "framework/streaming.h"
 
@@ -23,11 +24,20 @@ struct Command {
 
 int Help(const Args& args);
 int Check(const Args& args);
+int List(const Args& args) {
+  return cli::ListArchive(args, stdout, stderr);
+}
+int Extract(const Args& args) {
+  return cli::ExtractArchive(args, stdout, stderr);
+}
 
 const Command kCommands[] = {
     {"check", "check FORM", "read a project form and print its component tree", Check},
     {"program", "program FORM -o PROGRAM", "attach a project form to the install program",
      ProgramCommand},
+    {"list", "list ARCHIVE", "list the files of an archive (--offset N, --setup)", List},
+    {"extract", "extract ARCHIVE -C DIR",
+     "extract its files, or the NAMES given (--offset N, --setup, --overwrite RULE)", Extract},
     {"help", "help", "show this help", Help},
 };
 
@@ -39,7 +49,8 @@ void PrintUsage(std::FILE* out) {
                "  0  success\n"
                "  1  the form has errors (printed as FILE:LINE: message)\n"
                "  2  usage error\n"
-               "  3  the command failed (a file could not be read or written)\n"
+               "  3  the command failed: a file could not be read or written, an archive\n"
+               "     cannot be read, or a file of it cannot be extracted\n"
                "\nprogram options:\n"
                "  --engine ENGINE  the install program to attach the form to (default: vtsetup.exe,\n"
                "                   else vtsetup, beside this program)\n");

@@ -9,6 +9,8 @@
 #include "archive/version_resource.h"
 #include "framework/application.h"
 #include "routines/exceptions.h"
+#include "routines/strings.h"
+#include "routines/system_routines.h"
 
 namespace vantorel {
 namespace {
@@ -26,42 +28,6 @@ constexpr size_t kChunk = 8192;
 constexpr int kVolumeAttempts = 4;
 constexpr int kMaxVolumes = 255;
 
-bool IsSeparator(char c) {
-  return c == '\\' || c == '/';
-}
-
-size_t LastSeparator(const std::string& path) {
-  return path.find_last_of("\\/:");
-}
-
-std::string ExtractFileName(const std::string& path) {
-  size_t at = LastSeparator(path);
-  return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-// The directory part without its trailing separator ("C:\dir\a.txt" gives "C:\dir").
-std::string ExtractFileDir(const std::string& path) {
-  size_t at = path.find_last_of("\\/");
-  if (at == std::string::npos) {
-    size_t colon = path.find(':');
-    return colon == std::string::npos ? "" : path.substr(0, colon + 1);
-  }
-  return path.substr(0, at);
-}
-
-std::string AddBackslash(const std::string& path) {
-  return path.empty() || IsSeparator(path.back()) ? path : path + "\\";
-}
-
-std::string ChangeFileExt(const std::string& path, const std::string& extension) {
-  size_t dot = path.rfind('.');
-  size_t separator = LastSeparator(path);
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) {
-    return path + extension;
-  }
-  return path.substr(0, dot) + extension;
-}
-
 // ".3" for volume 3. (Built by appending: GCC 12 warns falsely about "." + to_string.)
 std::string VolumeExtension(int disk) {
   std::string extension = ".";
@@ -69,29 +35,14 @@ std::string VolumeExtension(int disk) {
   return extension;
 }
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
 bool IsBlank(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+  return Trim(text).empty();
 }
 
-// Makes `directory` and its missing parents; a failure shows later, when the file inside it
-// cannot be created.
-void ForceDirectories(std::string directory) {
-  while (!directory.empty() && IsSeparator(directory.back())) directory.pop_back();
-  if (directory.size() <= 2 || platform::FileExists(directory)) return;
-  const std::string parent = ExtractFileDir(directory);
-  if (parent != directory) ForceDirectories(parent);
-  platform::CreateDirectory(directory);
+// Makes the folder a file is about to be created in; a failure shows when the file cannot be.
+void ForceDirectoryOf(const std::string& path) {
+  const std::string directory = ExtractFileDir(path);
+  if (!directory.empty()) ForceDirectories(directory);
 }
 
 int ZlibLevel(TCompressionLevel level) {
@@ -120,10 +71,7 @@ void PumpMessages() {
 // Deletes a temporary file when it goes out of scope (after the stream on it has been closed).
 class TemporaryFile {
  public:
-  TemporaryFile() {
-    name_ = platform::GetTempFileName(platform::GetTempPath(), "bat");
-    if (name_.empty()) throw EAPIRoutines(compress_message::kNoTemporaryFile);
-  }
+  TemporaryFile() : name_(GetTempFile(true)) {}
   ~TemporaryFile() { platform::DeleteFile(name_); }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -139,17 +87,6 @@ int32_t ClampToInt32(int64_t value) {
 
 }  // namespace
 
-uint8_t Percent(double part, double whole) {
-  if (whole == 0) return 0;
-  double value = std::nearbyint(part / whole * 100.0);
-  if (!(value >= 0 && value <= 255)) return 0;
-  return static_cast<uint8_t>(value);
-}
-
-int32_t SaturatingAdd(int32_t a, int64_t b) {
-  return ClampToInt32(int64_t{a} + b);
-}
-
 TVtrlCompress::TVtrlCompress(TComponent* owner)
     : TComponent(owner), files_to_process_(std::make_unique<TStrings>()) {
   unique_ids_.fill(-1);
@@ -158,8 +95,8 @@ TVtrlCompress::TVtrlCompress(TComponent* owner)
 TVtrlCompress::~TVtrlCompress() = default;
 
 void TVtrlCompress::SetCompressedFile(const std::string& value) {
-  if (SameTextAscii(value, compressed_file_)) return;
-  if (!SameTextAscii(ChangeFileExt(value, ".1"), ChangeFileExt(compressed_file_, ".1"))) {
+  if (SameText(value, compressed_file_)) return;
+  if (!SameText(ChangeFileExt(value, ".1"), ChangeFileExt(compressed_file_, ".1"))) {
     loaded_ = false;
     // The directory a compression left in memory belongs to the old archive: it must not answer
     // for the new one.
@@ -278,7 +215,7 @@ void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
       }
     } finally{*this, archive};
 
-    ForceDirectories(ExtractFileDir(compressed_file_));
+    ForceDirectoryOf(compressed_file_);
     const std::vector<std::string>& lines = files_to_process_->Lines();
     if (command == lzcOnlyAdd && platform::FileExists(compressed_file_)) {
       archive =
@@ -481,7 +418,7 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
   File source =
       OpenVolume(compressed_file_, entry.FirstDisk() == 0 ? 1 : entry.FirstDisk(), Access::Read);
   disk_ = entry.FirstDisk();
-  ForceDirectories(ExtractFileDir(dest));
+  ForceDirectoryOf(dest);
   File out = File::Open(dest, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
   if (!out.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
   const int64_t start = int64_t{offset_} + entry.DataStart();

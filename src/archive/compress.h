@@ -166,7 +166,6 @@ inline constexpr const char* kStreamTrailing =
 inline constexpr const char* kCannotRead = "Cannot read the file %s";
 inline constexpr const char* kArchiveTooLarge = "The archive %s cannot grow to 2 GB or more";
 inline constexpr const char* kTooManyVolumes = "A volume set cannot have more than 255 volumes";
-inline constexpr const char* kNoTemporaryFile = "Cannot create a temporary file";
 }  // namespace compress_message
 
 }  // namespace vantorel

@@ -5,6 +5,7 @@
 
 #include "archive/version_resource.h"
 #include "routines/exceptions.h"
+#include "routines/strings.h"
 
 namespace vantorel {
 namespace {
@@ -13,22 +14,6 @@ using platform::File;
 
 std::string BeforeSemicolon(const std::string& text) {
   return text.substr(0, text.find(';'));
-}
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
-// Blanks in the platform's sense: every character up to and including the space.
-bool IsBlank(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 uint32_t Le32(const uint8_t* p) {
@@ -146,8 +131,8 @@ void TFileHeader::SetFileVersion(const std::string& value) {
   SetShortString(header_field::kFileVersion, kMaxStoredFileVersion, value);
 }
 
-void TFileHeader::InitFromFile(const std::string& specification) {
-  const std::string path = BeforeSemicolon(specification);
+void TFileHeader::InitFromFile(const std::string& line) {
+  const std::string path = BeforeSemicolon(line);
   SetFileName(path);
   source_path_ = path;
   File file = File::Open(path, platform::Access::Read, platform::kShareRead | platform::kShareWrite,
@@ -181,7 +166,7 @@ void TFileHeader::WriteToStream(File& stream) const {
 }
 
 bool TFileHeader::Valid() const {
-  return !IsBlank(FileName());
+  return !Trim(FileName()).empty();
 }
 
 // --- TFileHeaders ------------------------------------------------------------------------------
@@ -200,12 +185,12 @@ void TFileHeaders::Clear() {
   while (!entries_.empty()) entries_.pop_back();
 }
 
-void TFileHeaders::AddFiles(const std::vector<std::string>& specifications, bool keep) {
+void TFileHeaders::AddFiles(const std::vector<std::string>& lines, bool keep) {
   if (!keep) Clear();
   int32_t index = 0;
-  for (const std::string& specification : specifications) {
+  for (const std::string& line : lines) {
     auto entry = std::make_unique<TFileHeader>();
-    entry->InitFromFile(specification);
+    entry->InitFromFile(line);
     entry->SetListIndex(++index);
     Add(std::move(entry));
   }
@@ -214,7 +199,7 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& specifications, bool
 int TFileHeaders::IndexOfFile(const std::string& name) const {
   const std::string wanted = BeforeSemicolon(name);
   for (int i = 0; i < Count(); ++i) {
-    if (SameTextAscii(entries_[i]->FileName(), wanted)) return i;
+    if (SameText(entries_[i]->FileName(), wanted)) return i;
   }
   return -1;
 }

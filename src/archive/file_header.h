@@ -81,7 +81,7 @@ class TFileHeader : public TObject {
 
   // Takes the source path (the text before the first ";") and records the file's name, date,
   // size and version. Raises EVtrlCompress when the file cannot be opened.
-  void InitFromFile(const std::string& specification);
+  void InitFromFile(const std::string& line);
   // Reads the 172 bytes at the file's position and marks the entry loaded. False on a short read.
   bool ReadFromStream(platform::File& stream);
   // Writes the 172 bytes at the file's position; raises EVtrlCompress on a short write.
@@ -109,9 +109,9 @@ class TFileHeaders : public TObject {
   // Appends a valid entry; an invalid one raises EVtrlCompress.
   void Add(std::unique_ptr<TFileHeader> entry);
   void Clear();
-  // Adds one entry per specification, each initialised from its source file and numbered from 1
-  // by its place in `specifications`. Without `keep` the directory is cleared first.
-  void AddFiles(const std::vector<std::string>& specifications, bool keep);
+  // Adds one entry per line, each initialised from its source file and numbered from 1
+  // by its place in `lines`. Without `keep` the directory is cleared first.
+  void AddFiles(const std::vector<std::string>& lines, bool keep);
   // The first entry whose name equals the text of `name` before its first ";", compared without
   // regard to ASCII case; -1 when there is none.
   int IndexOfFile(const std::string& name) const;

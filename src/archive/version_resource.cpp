@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/version.h"
+#include "routines/strings.h"
 
 namespace vantorel {
 namespace {
@@ -111,13 +112,6 @@ std::string Part(const std::string& text, size_t index) {
   }
   size_t end = text.find('.', start);
   return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-bool IsBlank(const std::string& text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) > ' ') return false;
-  }
-  return true;
 }
 
 // The date-time value of a file's stamp; false when the file cannot be opened.
@@ -281,7 +275,7 @@ int TVersionResource::IsFileNewer(const std::string& stored_version, const std::
     case owAlways:
       return kNewerReplace;
     case owNever:
-      return !IsBlank(dest) && platform::FileExists(dest) ? kNewerKeepNewer : kNewerReplace;
+      return !Trim(dest).empty() && platform::FileExists(dest) ? kNewerKeepNewer : kNewerReplace;
     case owVersion:
       return VersionResult(stored_version, FileVersionOf(dest));
     case owDate:

@@ -33,6 +33,11 @@ VANTOREL_CLASS(TForm, TWinControl) {
 
 VANTOREL_CLASS(TForm1, TForm) {}
 
+VANTOREL_CLASS(TDataModule, TComponent) {
+  p.Event("OnCreate", &TDataModule::OnCreate);
+  p.Event("OnDestroy", &TDataModule::OnDestroy);
+}
+
 int FormFrameWidth(TFormBorderStyle style) {
   switch (style) {
     case bsNone:

@@ -105,6 +105,14 @@ class TForm : public TWinControl {
   bool destroy_fired_ = false;
 };
 
+// A non-visual container of components: what a project form may be instead of a form.
+class TDataModule : public TComponent {
+ public:
+  explicit TDataModule(TComponent* owner) : TComponent(owner) {}
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+};
+
 // The install project's form class: a plain form with no behaviour of its own.
 class TForm1 : public TForm {
  public:

@@ -44,6 +44,7 @@ class TNativeBackend : public TUiBackend {
 
   void ShowForm(TForm& form) override {
     Realize(form);
+    if (form.NativeHandle() == 0) return;
     shown_state_[&form] = form.WindowState();
     ui::ShowWindow(form.NativeHandle(), StateOf(form));
     ui::BringToFront(form.NativeHandle());
@@ -78,6 +79,9 @@ class TNativeBackend : public TUiBackend {
     } enable{disabled};
 
     ShowForm(form);
+    // Without a window nothing could ever end the loop.
+    if (form.NativeHandle() == 0)
+      throw Exception("Cannot create the window of the form \"" + form.Caption() + "\"");
     while (true) {
       if (Application().Terminated()) {
         form.SetModalResult(mrCancel);

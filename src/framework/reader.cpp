@@ -18,11 +18,12 @@ void EnterDesignScope();
 void LeaveDesignScope();
 }  // namespace detail
 
-EReadError::EReadError(std::string source, int line, std::string problem)
+EReadError::EReadError(std::string source, int line, std::string problem, std::exception_ptr cause)
     : Exception(Format("%s:%d: %s", source, line, problem)),
       source_(std::move(source)),
       line_(line),
-      problem_(std::move(problem)) {}
+      problem_(std::move(problem)),
+      cause_(std::move(cause)) {}
 
 namespace {
 
@@ -66,14 +67,13 @@ std::string Describe(const Token& t) {
     case Tok::End:
       return "the end of the text";
     case Tok::Ident:
-      return "'" + Shown(t.text) + "'";
+    case Tok::Symbol:
+      return Format("'%s'", Shown(t.text));
     case Tok::Integer:
     case Tok::Float:
-      return "the number " + Shown(t.text);
+      return Format("the number %s", Shown(t.text));
     case Tok::String:
-      return "the string '" + Shown(t.text) + "'";
-    case Tok::Symbol:
-      return "'" + t.text + "'";
+      return Format("the string '%s'", Shown(t.text));
   }
   return "?";
 }
@@ -82,8 +82,9 @@ class Lexer {
  public:
   Lexer(std::string_view text, const std::string& source) : text_(text), source_(source) {}
 
-  [[noreturn]] void Fail(int line, const std::string& problem) const {
-    throw EReadError(source_, line, problem);
+  [[noreturn]] void Fail(int line, const std::string& problem,
+                         std::exception_ptr cause = nullptr) const {
+    throw EReadError(source_, line, problem, std::move(cause));
   }
 
   const Token& Peek() {
@@ -373,7 +374,9 @@ class Reader {
   }
 
  private:
-  [[noreturn]] void Fail(int line, const std::string& problem) { lexer_.Fail(line, problem); }
+  [[noreturn]] void Fail(int line, const std::string& problem, std::exception_ptr cause = nullptr) {
+    lexer_.Fail(line, problem, std::move(cause));
+  }
 
   Token Expect(Tok kind, const char* what) {
     Token t = lexer_.Next();
@@ -504,7 +507,8 @@ class Reader {
     } catch (const EReadError&) {
       throw;
     } catch (const std::exception& e) {
-      Fail(line, Format("cannot create a %s: %s", cls.ClassName(), e.what()));
+      Fail(line, Format("cannot create a %s: %s", cls.ClassName(), e.what()),
+           std::current_exception());
     }
   }
 
@@ -667,7 +671,7 @@ class Reader {
     } catch (const EReadError&) {
       throw;
     } catch (const std::exception& e) {
-      Fail(line, Format("cannot set %s: %s", where, e.what()));
+      Fail(line, Format("cannot set %s: %s", where, e.what()), std::current_exception());
     }
   }
 
@@ -854,6 +858,8 @@ std::unique_ptr<TComponent> ReadForm(std::string_view text, const TReadOptions& 
     if (auto* form = dynamic_cast<TForm*>(root.get())) {
       if (Application().MainForm() == nullptr) Application().SetMainForm(form);
       form->DoCreate();
+    } else if (auto* module = dynamic_cast<TDataModule*>(root.get()); module && module->OnCreate) {
+      Application().Dispatch(module, [&] { module->OnCreate(module); });
     }
   }
   return root;

@@ -25,6 +25,7 @@
 //
 // Errors are EReadError naming the source, the line and the problem. A failed read destroys the
 // components it created (and the root when it created the root).
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,15 +37,18 @@ namespace vantorel {
 
 class EReadError : public Exception {
  public:
-  EReadError(std::string source, int line, std::string problem);
+  EReadError(std::string source, int line, std::string problem, std::exception_ptr cause = nullptr);
   const std::string& Source() const { return source_; }
   int Line() const { return line_; }
   const std::string& Problem() const { return problem_; }
+  // The exception a constructor or setter raised, when that was the problem.
+  std::exception_ptr Cause() const { return cause_; }
 
  private:
   std::string source_;
   int line_;
   std::string problem_;
+  std::exception_ptr cause_;
 };
 
 struct TReadOptions {
@@ -58,7 +62,7 @@ struct TReadOptions {
   // ("Information.ProductName"), the value as the text gives it, and its line.
   std::function<void(TComponent& component, const std::string& property, const std::string& value,
                      int line)>
-      on_property;
+      on_property = nullptr;
 };
 
 // Limits that keep a hostile form from exhausting the stack.

@@ -295,6 +295,18 @@ int THeadlessBackend::MessageBox(const std::string& text, const std::string& cap
   return buttons[chosen].id;
 }
 
+void THeadlessBackend::ProcessMessages(TApplication& app) {
+  // Only modeless windows: modal ones are answered by their own loop, the main form when idle.
+  for (auto it = shown_.rbegin(); it != shown_.rend(); ++it) {
+    TForm* form = *it;
+    if (form == app.MainForm() || form->Modal()) continue;
+    if (NextAnswerFor(form->Caption()) != nullptr) {
+      Answer(*form, "shown");
+      return;
+    }
+  }
+}
+
 void THeadlessBackend::Run(TApplication& app) {
   if (TForm* main = app.MainForm(); main != nullptr && !main->Visible() && !app.Terminated())
     main->Show();

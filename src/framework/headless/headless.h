@@ -16,7 +16,9 @@
 // otherwise (or when the script is used up) its default button is pressed: a form's enabled
 // Default button, else its enabled Cancel button, else the form is closed (mrCancel); a message
 // box's default button (MB_DEFBUTTON1..3). The main form, when the loop has nothing left to do
-// and the application was not terminated, takes a matching answer too, else it is closed.
+// and the application was not terminated, takes a matching answer too, else it is closed. A
+// form shown modelessly (a progress window) takes the next answer when it matches at a
+// ProcessMessages call: that is how a script presses Cancel during a long operation.
 // An answer naming a button that the window does not have (or that is hidden or disabled) is a
 // deterministic failure: it is written to the transcript and to stderr and the program ends
 // with exit code kAnswerScriptFailure (tests may install their own failure handler).
@@ -71,8 +73,9 @@ struct TAnswer {
 std::vector<TAnswer> ParseAnswers(std::string_view text, const std::string& source);
 // Glob match without regard to case; `*` any run of characters, `?` one.
 bool GlobMatch(std::string_view glob, std::string_view text);
-// Compares button captions: case ignored, "&" accelerators dropped.
-bool SameButtonCaption(std::string_view a, std::string_view b);
+// Whether an answer names the button with this caption: case ignored, the caption's "&"
+// accelerator marks dropped (the answer may keep them).
+bool SameButtonCaption(std::string_view caption, std::string_view answer);
 
 struct TTranscriptLine {
   std::string keyword;             // label, panel, edit, button, text, pressed, closed, result
@@ -134,7 +137,7 @@ class THeadlessBackend : public TUiBackend {
   void Repaint(TControl&) override {}
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   void Run(TApplication& app) override;
-  void ProcessMessages(TApplication&) override {}
+  void ProcessMessages(TApplication& app) override;
   void Terminate() override {}
   void CursorChanged(int cursor) override { cursor_ = cursor; }
 
@@ -143,7 +146,7 @@ class THeadlessBackend : public TUiBackend {
   void Write(const std::string& block);
   void Fail(const std::string& message);
   std::string DescribeForm(TForm& form, const std::string& mode);
-  // Presses the answered or default button of a form; false when it was closed instead.
+  // Presses the answered or the default button of a form, or closes it when it has none.
   void Answer(TForm& form, const std::string& mode);
   void Activate(TForm* form);
 

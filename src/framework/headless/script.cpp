@@ -77,12 +77,13 @@ bool GlobMatch(std::string_view glob, std::string_view text) {
   return g == glob.size();
 }
 
-bool SameButtonCaption(std::string_view a, std::string_view b) {
+bool SameButtonCaption(std::string_view caption, std::string_view answer) {
+  // The caption loses its accelerator marks ("&&" is a literal ampersand); the answer may be
+  // written as the button shows it or with the marks.
   auto strip = [](std::string_view s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
       if (s[i] == '&') {
-        // "&&" is a literal ampersand.
         if (i + 1 < s.size() && s[i + 1] == '&') out += s[++i];
         continue;
       }
@@ -90,7 +91,13 @@ bool SameButtonCaption(std::string_view a, std::string_view b) {
     }
     return std::string(Trim(out));
   };
-  return strip(a) == strip(b);
+  auto lower = [](std::string_view s) {
+    std::string out;
+    for (char c : Trim(s)) out += Lower(c);
+    return out;
+  };
+  std::string shown = strip(caption);
+  return shown == lower(answer) || shown == strip(answer);
 }
 
 std::string QuoteTranscript(std::string_view text) {

@@ -1,6 +1,11 @@
 #include "platform/version.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
+
+// Our functions share their names with these macros of windows.h.
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+#undef VerQueryValue
 
 #include <algorithm>
 

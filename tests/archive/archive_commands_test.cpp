@@ -1,0 +1,197 @@
+// `vantorel list` and `vantorel extract`.
+#include "archive_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "archive/compress.h"
+#include "archive_test_util.h"
+
+namespace vantorel {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+using test::WriteAll;
+
+struct Outcome {
+  int code;
+  std::string out, err;
+};
+
+std::string Drain(std::FILE* f) {
+  std::string text;
+  std::rewind(f);
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+Outcome Call(int (*command)(const std::vector<std::string>&, std::FILE*, std::FILE*),
+             const std::vector<std::string>& args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int code = command(args, out, err);
+  return {code, Drain(out), Drain(err)};
+}
+
+Outcome List(const std::vector<std::string>& args) {
+  return Call(cli::ListArchive, args);
+}
+Outcome Extract(const std::vector<std::string>& args) {
+  return Call(cli::ExtractArchive, args);
+}
+
+class ArchiveCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::MakeDirs(dir_ / "src\\one");
+    test::MakeDirs(dir_ / "src\\two");
+    WriteAll(dir_ / "src\\one\\same.txt", test::TextBytes("one"), test::Stamp(2003, 4, 5, 6, 7, 8));
+    WriteAll(dir_ / "src\\two\\same.txt", test::TextBytes("two"), test::Stamp(2003, 4, 5, 6, 7, 8));
+    WriteAll(dir_ / "src\\lib.dll", ReadAll(test::VersionDll("v200")),
+             test::Stamp(2003, 4, 5, 6, 7, 8));
+    Pack(dir_ / "files.1",
+         {dir_ / "src\\lib.dll", dir_ / "src\\one\\same.txt", dir_ / "src\\two\\same.txt"}, 17);
+    Pack(dir_ / "setup.1", {dir_ / "src\\one\\same.txt"}, 3);
+  }
+
+  void Pack(const std::string& archive, const std::vector<std::string>& files, int id) {
+    TVtrlCompress engine(nullptr);
+    TStrings list;
+    for (const auto& f : files) list.Add(f);
+    engine.SetCompressedFile(archive);
+    engine.SetFilesToProcess(list);
+    engine.Compress(lzcOverwrite, id);
+  }
+
+  // A loader, setup.1 and files.1 joined, with the trailer behind them.
+  std::string SelfExtracting(bool with_files) {
+    std::vector<uint8_t> exe = test::RandomBytes(20000, 31);
+    const auto setup = ReadAll(dir_ / "setup.1"), files = ReadAll(dir_ / "files.1");
+    std::vector<uint8_t> trailer(56, 0);
+    trailer[0] = 14;
+    std::memcpy(trailer.data() + 1, "SELFEXTRACTING", 14);
+    test::PutI32(trailer, 16, static_cast<int32_t>(exe.size()));
+    exe.insert(exe.end(), setup.begin(), setup.end());
+    test::PutI32(trailer, 20, static_cast<int32_t>(exe.size() - 1));
+    if (with_files) {
+      test::PutI32(trailer, 24, static_cast<int32_t>(exe.size()));
+      exe.insert(exe.end(), files.begin(), files.end());
+      test::PutI32(trailer, 28, static_cast<int32_t>(exe.size() - 1));
+    }
+    exe.insert(exe.end(), trailer.begin(), trailer.end());
+    const std::string path = dir_ / (with_files ? "setup.exe" : "bare.exe");
+    WriteAll(path, exe);
+    return path;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(ArchiveCommands, ListShowsEveryField) {
+  const Outcome r = List({dir_ / "files.1"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Size"), std::string::npos);
+  EXPECT_NE(r.out.find("2003-04-05 06:07:08 2.0.0.0"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  17 -       " + dir_ / "src\\lib.dll"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("         3"), std::string::npos);
+  EXPECT_NE(r.out.find(dir_ / "src\\two\\same.txt"), std::string::npos);
+  EXPECT_NE(r.out.find("3 files, "), std::string::npos);
+  EXPECT_EQ(r.out.find("self-extracting"), std::string::npos);
+}
+
+TEST_F(ArchiveCommands, SelfExtractingFilesListTheirArchives) {
+  const std::string exe = SelfExtracting(true);
+  Outcome r = List({exe});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto setup_size = ReadAll(dir_ / "setup.1").size();
+  EXPECT_NE(r.out.find("files.1 at offset " + std::to_string(20000 + setup_size)),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("3 files"), std::string::npos);
+
+  r = List({exe, "--setup"});
+  EXPECT_NE(r.out.find("setup.1 at offset 20000"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1 file, 3 bytes"), std::string::npos) << r.out;
+
+  r = List({"--offset", "20000", exe});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("1 file, 3 bytes"), std::string::npos) << r.out;
+
+  // Without an appended files.1 the setup archive is what there is.
+  r = List({SelfExtracting(false)});
+  EXPECT_NE(r.out.find("setup.1 at offset 20000"), std::string::npos) << r.out;
+
+  r = List({dir_ / "files.1", "--setup"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("is not a self-extracting setup file"), std::string::npos);
+}
+
+TEST_F(ArchiveCommands, ListsVolumeRanges) {
+  WriteAll(dir_ / "src\\noise.bin", test::RandomBytes(40000, 32));
+  Pack(dir_ / "big.1", {dir_ / "src\\noise.bin"}, 1);
+  TVtrlCompress spanner(nullptr);
+  test::MakeDirs(dir_ / "disks");
+  spanner.SetCompressedFile(dir_ / "big.1");
+  spanner.SpanToDisks(dir_ / "disks", "vol.1");  // one volume: the disk never fills here
+  const Outcome r = List({dir_ / "disks\\vol.1"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find(" 1       " + dir_ / "src\\noise.bin"), std::string::npos) << r.out;
+}
+
+TEST_F(ArchiveCommands, ExtractByStoredOrBareName) {
+  Outcome r = Extract({dir_ / "files.1", "-C", dir_ / "all"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadAll(dir_ / "all\\lib.dll"), ReadAll(dir_ / "src\\lib.dll"));
+  // Two stored files share a name; the later one lands on the earlier, as the engine does.
+  EXPECT_EQ(ReadAll(dir_ / "all\\same.txt"), test::TextBytes("two"));
+  EXPECT_NE(r.out.find("3 extracted, 0 kept"), std::string::npos) << r.out;
+
+  r = Extract({dir_ / "files.1", "-C", dir_ / "some", "LIB.DLL"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(platform::FileExists(dir_ / "some\\lib.dll"));
+  EXPECT_FALSE(platform::FileExists(dir_ / "some\\same.txt"));
+
+  r = Extract({dir_ / "files.1", "-C", dir_ / "some", dir_ / "src\\one\\SAME.txt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadAll(dir_ / "some\\same.txt"), test::TextBytes("one"));
+
+  r = Extract({dir_ / "files.1", "-C", dir_ / "some", "same.txt"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("names several files"), std::string::npos) << r.err;
+  r = Extract({dir_ / "files.1", "-C", dir_ / "some", "none.txt"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("none.txt is not in"), std::string::npos) << r.err;
+
+  r = Extract({dir_ / "files.1", "-C", dir_ / "some", "--overwrite", "never", "lib.dll"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("kept"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("0 extracted, 1 kept"), std::string::npos) << r.out;
+}
+
+TEST_F(ArchiveCommands, UsageAndArchiveErrors) {
+  EXPECT_EQ(List({}).code, 2);
+  EXPECT_EQ(List({"a", "b"}).code, 2);
+  EXPECT_EQ(List({dir_ / "files.1", "--offset"}).code, 2);
+  EXPECT_EQ(List({dir_ / "files.1", "--offset", "-5"}).code, 2);
+  EXPECT_EQ(List({dir_ / "files.1", "--bogus"}).code, 2);
+  EXPECT_EQ(Extract({dir_ / "files.1"}).code, 2);
+  EXPECT_EQ(Extract({dir_ / "files.1", "-C", "x", "--overwrite", "sometimes"}).code, 2);
+
+  Outcome r = List({dir_ / "missing.1"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("Cannot open the compressed file"), std::string::npos) << r.err;
+  auto junk = test::RandomBytes(100, 33);
+  test::PutI32(junk, 0, 3);  // three records promised in 100 bytes
+  WriteAll(dir_ / "junk.1", junk);
+  r = List({dir_ / "junk.1"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("could possible be corrupt"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace vantorel

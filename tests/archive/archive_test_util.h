@@ -1,0 +1,55 @@
+#pragma once
+// Files and folders for the archive tests, made through the platform layer so that the same
+// tests run in both trees.
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace vantorel::test {
+
+// A fresh folder in the temporary directory, removed with everything in it afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // `name` inside the folder (a relative path with "\" separators is fine).
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+void MakeDirs(const std::string& path);
+
+std::vector<uint8_t> ReadAll(const std::string& path);
+// Writes `bytes` to `path` (replacing it) and, when `stamp` is not 0, gives it that DOS stamp.
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes, uint32_t stamp = 0);
+uint32_t StampOf(const std::string& path);
+void SetStamp(const std::string& path, uint32_t stamp);
+// A DOS date-time stamp (the seconds are rounded down to even).
+uint32_t Stamp(int year, int month, int day, int hour, int minute, int second);
+
+std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed);
+std::vector<uint8_t> TextBytes(const std::string& text);
+
+// The test library built with version resource `variant` (v100, v120, v120alt, v200, driver,
+// plain): versiondlls\<variant>\vtver.dll beside the test program.
+std::string VersionDll(const std::string& variant);
+
+// Little-endian fields of raw archive bytes, read independently of the classes under test.
+int32_t I32At(const std::vector<uint8_t>& bytes, size_t at);
+void PutI32(std::vector<uint8_t>& bytes, size_t at, int32_t value);
+std::string ShortStringAt(const std::vector<uint8_t>& bytes, size_t at);
+
+// Inflates one complete zlib stream; false when it is not one (or has bytes behind it).
+bool InflateStream(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
+
+}  // namespace vantorel::test

@@ -1,0 +1,672 @@
+// The archive engine: round trips, the overwrite rules, volume sets, events and failures.
+#include "archive/compress.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "archive/version_resource.h"
+#include "archive_test_util.h"
+#include "framework/streaming.h"
+#include "routines/exceptions.h"
+
+namespace vantorel {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+using test::WriteAll;
+
+const uint32_t kStamp = test::Stamp(1999, 12, 31, 23, 59, 58);
+
+std::string Message(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
+}
+
+void Compress(TVtrlCompress& engine, const std::string& archive,
+              const std::vector<std::string>& files, TlzhCommand command = lzcOverwrite,
+              int unique_id = 0) {
+  TStrings list;
+  for (const auto& f : files) list.Add(f);
+  engine.SetCompressedFile(archive);
+  engine.SetFilesToProcess(list);
+  engine.Compress(command, unique_id);
+}
+
+void Extract(TVtrlCompress& engine, const std::string& archive, const std::string& directory,
+             const std::vector<std::string>& names) {
+  TStrings list;
+  for (const auto& n : names) list.Add(n);
+  engine.SetCompressedFile(archive);
+  engine.SetExtractDirectory(directory);
+  engine.SetFilesToProcess(list);
+  engine.Extract();
+}
+
+TEST(VtrlCompress, RoundTripsKeepBytesAndDates) {
+  TempDir dir;
+  std::vector<uint8_t> boundary(65536), past(65537);
+  for (size_t i = 0; i < past.size(); ++i) past[i] = static_cast<uint8_t>(i * 7 / 3);
+  std::copy_n(past.begin(), boundary.size(), boundary.begin());
+  const std::map<std::string, std::vector<uint8_t>> files = {
+      {"empty.bin", {}},
+      {"one.bin", {0x42}},
+      {"boundary.bin", boundary},
+      {"past.bin", past},
+      {"noise.bin", test::RandomBytes(300000, 9)},  // incompressible: the stream is larger
+  };
+  std::vector<std::string> paths;
+  uint32_t stamp = kStamp;
+  for (const auto& [name, bytes] : files) {
+    WriteAll(dir / name, bytes, stamp);
+    paths.push_back(dir / name);
+    stamp -= 1 << 16;  // a day earlier for each
+  }
+  for (TCompressionLevel level : {colNone, colFastest, colDefault, colMax}) {
+    SCOPED_TRACE(EnumName(level));
+    TVtrlCompress packer(nullptr), unpacker(nullptr);
+    packer.SetCompressionLevel(level);
+    Compress(packer, dir / "files.1", paths);
+    Extract(unpacker, dir / "files.1", dir / "out", paths);
+    for (const auto& [name, bytes] : files) {
+      EXPECT_EQ(ReadAll(dir / ("out\\" + name)), bytes) << name;
+      EXPECT_EQ(test::StampOf(dir / ("out\\" + name)), test::StampOf(dir / name)) << name;
+    }
+    TlzhFileStats stats;
+    unpacker.GetFileStats(4, stats);
+    ASSERT_EQ(stats.FileName, dir / "past.bin");
+    if (level == colNone) {
+      EXPECT_EQ(stats.Ratio, 100);  // stored, plus the stream's own few bytes
+    } else {
+      EXPECT_LT(stats.Ratio, 10);
+    }
+    test::RemoveTree(dir / "out");
+  }
+}
+
+TEST(VtrlCompress, HundredMegabytesRoundTrip) {
+  TempDir dir;
+  const size_t size = 100u << 20;
+  {
+    // Mostly zeros, so that deflate is quick; every block carries its own number so that a
+    // misplaced block shows.
+    platform::File f =
+        platform::File::Open(dir / "big.bin", platform::Access::Write, platform::kShareRead,
+                             platform::Disposition::CreateAlways);
+    std::vector<uint8_t> block(1 << 20);
+    for (size_t b = 0; b < size / block.size(); ++b) {
+      std::fill(block.begin(), block.end(), 0);
+      for (size_t i = 0; i < block.size(); i += 4096)
+        test::PutI32(block, i, static_cast<int32_t>(b * 1000 + i));
+      ASSERT_EQ(f.Write(block.data(), block.size()), static_cast<int64_t>(block.size()));
+    }
+    ASSERT_TRUE(f.SetDosDateTime(kStamp));
+  }
+  TVtrlCompress engine(nullptr);
+  int reports = 0;
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats&) { ++reports; };
+  Compress(engine, dir / "big.1", {dir / "big.bin"});
+  Extract(engine, dir / "big.1", dir / "out", {dir / "big.bin"});
+  EXPECT_GT(reports, 25000);  // one per 4,096 bytes extracted
+  const auto a = ReadAll(dir / "big.bin"), b = ReadAll(dir / "out\\big.bin");
+  EXPECT_EQ(a.size(), size);
+  EXPECT_TRUE(a == b);
+  EXPECT_EQ(test::StampOf(dir / "out\\big.bin"), kStamp);
+}
+
+TEST(VtrlCompress, AddingAppendsAndOverwritingReplaces) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("first a"), kStamp);
+  WriteAll(dir / "b.txt", test::TextBytes("bee"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "sub\\dir\\new.1", {dir / "a.txt"}, lzcOnlyAdd);  // creates it
+  EXPECT_EQ(engine.FileCount(), 1);
+
+  // Totals while adding count the entries already there.
+  std::vector<int32_t> totals;
+  engine.OnBeforeAdding = [&](TVtrlCompress*, const TlzhFileStats& s) {
+    totals.push_back(s.TotalFileSize);
+  };
+  WriteAll(dir / "a.txt", test::TextBytes("second a, longer"), kStamp);
+  Compress(engine, dir / "sub\\dir\\new.1", {dir / "b.txt", dir / "a.txt"}, lzcOnlyAdd, 5);
+  EXPECT_EQ(totals, (std::vector<int32_t>{7 + 3 + 16, 7 + 3 + 16}));
+  EXPECT_EQ(engine.FileCount(), 3);
+  TVtrlCompress reader(nullptr);
+  Extract(reader, dir / "sub\\dir\\new.1", dir / "out", {dir / "A.TXT", dir / "b.txt"});
+  // The first entry wins, and it is written under its own name.
+  EXPECT_EQ(ReadAll(dir / "out\\a.txt"), test::TextBytes("first a"));
+  EXPECT_EQ(reader.IndexOfUniqueID(5), 2);
+  EXPECT_EQ(reader.IndexOfUniqueID(0), 0);
+  EXPECT_EQ(reader.IndexOfUniqueID(6), -1);
+  EXPECT_EQ(reader.IndexOfUniqueID(-1), -1);
+  EXPECT_EQ(reader.IndexOfUniqueID(2000), -1);
+
+  engine.OnBeforeAdding = nullptr;
+  Compress(engine, dir / "sub\\dir\\new.1", {dir / "b.txt"}, lzcOverwrite);
+  EXPECT_EQ(engine.FileCount(), 1);
+  EXPECT_EQ(engine.FilesToProcess()->Count(), 0);  // cleared after every compression
+}
+
+TEST(VtrlCompress, EventsAndStatisticsOfACompression) {
+  TempDir dir;
+  WriteAll(dir / "a.bin", test::RandomBytes(200000, 3), kStamp);
+  WriteAll(dir / "b.bin", std::vector<uint8_t>(1000, 'b'), kStamp);
+  TVtrlCompress engine(nullptr);
+  std::vector<std::string> log;
+  engine.OnBeforeAdding = [&](TVtrlCompress*, const TlzhFileStats& s) {
+    log.push_back("before " + s.FileName.substr(s.FileName.size() - 5));
+    EXPECT_EQ(s.CompressedSize, 0);
+  };
+  TlzhFileStats last_status;
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) {
+    if (s.FileDone) log.push_back("done " + std::to_string(s.FileBytesDone));
+    last_status = s;
+  };
+  engine.OnAfterAdding = [&](TVtrlCompress*, const TlzhFileStats& s) {
+    TFileHeader header(s.Header);
+    log.push_back("after " + std::to_string(header.CompressedSize() == s.CompressedSize));
+  };
+  Compress(engine, dir / "x.1", {dir / "a.bin", dir / "b.bin"}, lzcOverwrite, 9);
+  // The byte count runs one behind the source position, as it always has.
+  EXPECT_EQ(log, (std::vector<std::string>{"before a.bin", "done 199999", "after 1", "before b.bin",
+                                           "done 999", "after 1"}));
+  EXPECT_EQ(last_status.TotalFileSize, 201000);
+  EXPECT_EQ(last_status.FileSize, 1000);
+  EXPECT_LT(last_status.Ratio, 10);
+  EXPECT_EQ(last_status.TotalPercent, 100);
+}
+
+TEST(VtrlCompress, ExtractionRulesForNamesAndTargets) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("alpha"), kStamp);
+  WriteAll(dir / "b.txt", test::TextBytes("beta"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "a.txt", dir / "b.txt"});
+
+  // TargetName names the first file of the next extraction only.
+  engine.SetTargetName("renamed.txt");
+  Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt;ignored", dir / "b.txt"});
+  EXPECT_EQ(ReadAll(dir / "out\\renamed.txt"), test::TextBytes("alpha"));
+  EXPECT_EQ(ReadAll(dir / "out\\b.txt"), test::TextBytes("beta"));
+  EXPECT_FALSE(platform::FileExists(dir / "out\\a.txt"));
+  EXPECT_EQ(engine.TargetName(), "");
+  EXPECT_EQ(engine.FilesToProcess()->Count(), 0);
+
+  // A directory in TargetName is dropped; a handler may still move the file elsewhere.
+  engine.SetTargetName("..\\..\\escape.txt");
+  engine.OnBeforeExtracting = [&](TVtrlCompress* e, const TlzhFileStats&) {
+    e->SetExtractDirectory(dir / "elsewhere");
+  };
+  Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt"});
+  EXPECT_EQ(ReadAll(dir / "elsewhere\\escape.txt"), test::TextBytes("alpha"));
+  engine.OnBeforeExtracting = nullptr;
+
+  EXPECT_EQ(
+      Message([&] { Extract(engine, dir / "files.1", dir / "out", {dir / "c.txt"}); }),
+      "The file <" + dir / "c.txt" + "> was not found in the archive <" + dir / "files.1" + ">");
+  EXPECT_TRUE(engine.Abort());  // a failure leaves Abort set
+  TStrings blanks{"", "  ", dir / "a.txt", "\t"};
+  engine.SetFilesToProcess(blanks);
+  EXPECT_EQ(blanks.Count(), 1);  // the caller's list loses its blank lines too
+  EXPECT_EQ(engine.FilesToProcess()->Count(), 1);
+}
+
+TEST(VtrlCompress, ReplaceHandlerMayRedirectAndNeverKeepsButReports) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("new"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "a.txt"});
+  test::MakeDirs(dir / "out");
+  WriteAll(dir / "out\\a.txt", test::TextBytes("old"), kStamp);
+
+  int replaced = 0;
+  engine.OnReplace = [&](TVtrlCompress* e, const TlzhFileStats& s) {
+    ++replaced;
+    EXPECT_EQ(s.FileName, dir / "a.txt");
+    e->SetTargetName("a.new");
+  };
+  Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt"});
+  EXPECT_EQ(replaced, 1);
+  EXPECT_EQ(ReadAll(dir / "out\\a.txt"), test::TextBytes("old"));
+  EXPECT_EQ(ReadAll(dir / "out\\a.new"), test::TextBytes("new"));
+
+  std::vector<bool> done;
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) { done.push_back(s.FileDone); };
+  engine.SetOverwrite(owNever);
+  Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt"});
+  EXPECT_EQ(done, (std::vector<bool>{true}));
+  EXPECT_EQ(replaced, 1);
+  EXPECT_EQ(ReadAll(dir / "out\\a.txt"), test::TextBytes("old"));
+}
+
+// Every rule against a destination that is missing, older, equal or newer, by version and by
+// date, through Extract and through CopyFile. The source is library version 1.2.
+TEST(VtrlCompress, OverwriteTable) {
+  TempDir dir;
+  const uint32_t noon = test::Stamp(2001, 5, 5, 12, 0, 0);
+  const uint32_t earlier = test::Stamp(2001, 5, 5, 11, 59, 58);
+  const uint32_t later = test::Stamp(2001, 5, 6, 12, 0, 0);
+  const std::string source = dir / "src\\vtver.dll";
+  test::MakeDirs(dir / "src");
+  WriteAll(source, ReadAll(test::VersionDll("v120")), noon);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {source});
+
+  struct Row {
+    const char* what;
+    const char* dest;  // variant of the existing file; nullptr: none
+    uint32_t dest_stamp;
+    // Whether each rule replaces: owAlways, owNever, owVersion, owDate, owVersionDate.
+    bool replaces[5];
+  } rows[] = {
+      {"missing", nullptr, 0, {true, true, true, true, true}},
+      {"older version", "v100", noon, {true, false, true, false, true}},
+      {"equal version", "v120alt", noon, {true, false, false, false, false}},
+      {"newer version", "v200", noon, {true, false, false, false, false}},
+      {"older date", "v120alt", earlier, {true, false, false, true, true}},
+      {"equal date", "v120alt", noon, {true, false, false, false, false}},
+      {"newer date", "v120alt", later, {true, false, false, false, false}},
+  };
+  const auto source_bytes = ReadAll(source);
+  for (const Row& row : rows) {
+    for (int mode = owAlways; mode <= owVersionDate; ++mode) {
+      SCOPED_TRACE(std::string(row.what) + ", " + EnumName(static_cast<TOverwriteType>(mode)));
+      for (bool copy : {false, true}) {
+        const std::string out = dir / (copy ? "copied" : "extracted");
+        const std::string dest = out + "\\vtver.dll";
+        test::RemoveTree(out);
+        test::MakeDirs(out);
+        std::vector<uint8_t> before;
+        if (row.dest) {
+          before = ReadAll(test::VersionDll(row.dest));
+          WriteAll(dest, before, row.dest_stamp);
+        }
+        TVtrlCompress engine(nullptr);
+        engine.SetOverwrite(static_cast<TOverwriteType>(mode));
+        int replace_events = 0;
+        engine.OnReplace = [&](TVtrlCompress*, const TlzhFileStats&) { ++replace_events; };
+        if (copy) {
+          engine.CopyFile(source, dest);
+        } else {
+          Extract(engine, dir / "files.1", out, {source});
+        }
+        const bool replaced = ReadAll(dest) == source_bytes;
+        EXPECT_EQ(replaced, row.replaces[mode]) << (copy ? "CopyFile" : "Extract");
+        EXPECT_EQ(replace_events, row.dest && row.replaces[mode] ? 1 : 0);
+        EXPECT_EQ(test::StampOf(dest), replaced ? noon : row.dest_stamp);
+      }
+    }
+  }
+}
+
+TEST(VtrlCompress, FailedDecisionAndSizeAndDateChecks) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("alpha"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "a.txt"});
+
+  // A destination that is a folder cannot be opened for its date.
+  test::MakeDirs(dir / "out\\a.txt");
+  engine.SetOverwrite(owDate);
+  EXPECT_EQ(Message([&] { Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt"}); }),
+            "Error comparing file versions in TVtrlCompress");
+
+  auto bytes = ReadAll(dir / "files.1");
+  test::PutI32(bytes, 5 + 128, 6);  // FileSize one more than the data give
+  WriteAll(dir / "wrongsize.1", bytes);
+  TVtrlCompress reader(nullptr);
+  EXPECT_EQ(Message([&] { Extract(reader, dir / "wrongsize.1", dir / "ws", {dir / "a.txt"}); }),
+            "The decompressed file's size does not match with the actual size of the file.  The "
+            "file is " +
+                dir / "a.txt");
+  EXPECT_EQ(ReadAll(dir / "ws\\a.txt"), test::TextBytes("alpha"));  // left on disk
+
+  bytes = ReadAll(dir / "files.1");
+  std::fill_n(bytes.begin() + 5 + 4, 8, 0xFF);  // FileDate: not a number
+  WriteAll(dir / "nodate.1", bytes);
+  EXPECT_EQ(Message([&] { Extract(reader, dir / "nodate.1", dir / "nd", {dir / "a.txt"}); }),
+            "Cannot set the date of the file just extracted.");
+
+  EXPECT_EQ(Message([&] { Extract(reader, dir / "missing.1", dir / "m", {dir / "a.txt"}); }),
+            "Cannot open the compressed file " + dir / "missing.1");
+  EXPECT_EQ(Message([&] { Compress(engine, dir / "files.1", {dir / "nothere.txt"}); }),
+            "Cannot open the file " + dir / "nothere.txt");
+  TlzhFileStats stats;
+  EXPECT_EQ(Message([&] {
+              reader.SetCompressedFile(dir / "nodate.1");
+              reader.GetFileStats(1, stats);
+            }),
+            "Tried to access the 1th file. This file is not defined");
+}
+
+TEST(VtrlCompress, AbortEndsQuietlyWithTheEvent) {
+  TempDir dir;
+  WriteAll(dir / "big.bin", test::RandomBytes(400000, 5), kStamp);
+  TVtrlCompress engine(nullptr);
+  int aborted = 0;
+  engine.OnAborted = [&](TObject* sender) {
+    EXPECT_EQ(sender, &engine);
+    ++aborted;
+  };
+  engine.OnStatus = [&](TVtrlCompress* e, const TlzhFileStats&) { e->SetAbort(true); };
+  Compress(engine, dir / "files.1", {dir / "big.bin"});
+  EXPECT_EQ(aborted, 1);
+  EXPECT_TRUE(engine.Abort());
+
+  engine.OnStatus = nullptr;
+  Compress(engine, dir / "files.1", {dir / "big.bin"});
+  EXPECT_FALSE(engine.Abort());
+  engine.OnStatus = [&](TVtrlCompress* e, const TlzhFileStats&) { e->SetAbort(true); };
+  Extract(engine, dir / "files.1", dir / "out", {dir / "big.bin"});
+  EXPECT_EQ(aborted, 2);
+  EXPECT_TRUE(engine.Abort());
+
+  // The silent abort of a handler ends the operation without the event.
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats&) { throw EAbort(); };
+  Extract(engine, dir / "files.1", dir / "out", {dir / "big.bin"});
+  EXPECT_EQ(aborted, 2);
+  // Any other exception passes through with Abort set.
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats&) { throw EAIUserAbort(); };
+  EXPECT_THROW(Extract(engine, dir / "files.1", dir / "out", {dir / "big.bin"}), EAIUserAbort);
+  EXPECT_TRUE(engine.Abort());
+
+  // A copy stopped by Abort keeps what it copied and says nothing.
+  engine.OnStatus = [&](TVtrlCompress* e, const TlzhFileStats&) { e->SetAbort(true); };
+  engine.CopyFile(dir / "big.bin", dir / "partial.bin");
+  EXPECT_EQ(ReadAll(dir / "partial.bin").size(), 8192u);
+  EXPECT_EQ(aborted, 2);
+}
+
+TEST(VtrlCompress, DirectoryLoadingRules) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("alpha"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "a.txt"});
+  WriteAll(dir / "other.1", {0, 0, 0, 0, 0});
+  EXPECT_EQ(engine.FileCount(), 1);
+
+  // After a compression the directory in memory answers, until another archive is named.
+  WriteAll(dir / "files.1", {0, 0, 0, 0, 0});
+  EXPECT_EQ(engine.FileCount(), 1);
+  engine.SetCompressedFile(dir / "other.1");
+  EXPECT_EQ(engine.FileCount(), 0);
+
+  // Another volume of the same set keeps a loaded directory; another name drops it.
+  Compress(engine, dir / "files.1", {dir / "a.txt"});
+  TVtrlCompress reader(nullptr);
+  reader.SetCompressedFile(dir / "files.1");
+  EXPECT_EQ(reader.FileCount(), 1);
+  platform::DeleteFile(dir / "files.1");
+  reader.SetCompressedFile(dir / "FILES.2");
+  EXPECT_EQ(reader.FileCount(), 1);
+  reader.SetCompressedFile(dir / "other.1");
+  EXPECT_EQ(reader.FileCount(), 0);
+  reader.SetCompressedFile(dir / "files.1");
+  EXPECT_EQ(Message([&] { reader.FileCount(); }),
+            "Cannot open the compressed file " + dir / "files.1");
+}
+
+// An engine whose targets fill up: every volume holds `volume_capacity` bytes (the first
+// `first_volume_capacity` when that is set), and `full_target` stops taking bytes after `limit`.
+class SmallDisks : public TVtrlCompress {
+ public:
+  SmallDisks() : TVtrlCompress(nullptr) {}
+  using TVtrlCompress::WriteTarget;
+  int64_t volume_capacity = INT64_MAX;
+  int64_t first_volume_capacity = -1;
+  WriteTarget full_target = WriteTarget::Copy;
+  int64_t limit = INT64_MAX;
+
+ protected:
+  int64_t WriteTo(WriteTarget target, platform::File& file, const void* data,
+                  size_t count) override {
+    int64_t allowed = static_cast<int64_t>(count);
+    if (target == WriteTarget::Volume) {
+      const int64_t capacity =
+          volume_ == 0 && first_volume_capacity >= 0 ? first_volume_capacity : volume_capacity;
+      allowed = std::clamp<int64_t>(capacity - file.Position(), 0, allowed);
+      // The engine moves to a fresh volume after every short write.
+      if (allowed < static_cast<int64_t>(count)) ++volume_;
+    }
+    if (target == full_target) {
+      allowed = std::clamp<int64_t>(limit - written_, 0, allowed);
+      written_ += allowed;
+    }
+    return allowed == 0 ? 0 : TVtrlCompress::WriteTo(target, file, data, allowed);
+  }
+
+ private:
+  int volume_ = 0;
+  int64_t written_ = 0;
+};
+
+TEST(VtrlCompress, VolumeSetsSpanAndExtractBack) {
+  TempDir dir;
+  const std::map<std::string, std::vector<uint8_t>> files = {
+      {"a.txt", test::TextBytes("a small file at the start")},
+      {"big.bin", test::RandomBytes(50000, 11)},  // far larger than one volume
+      {"c.txt", std::vector<uint8_t>(3000, 'c')},
+  };
+  std::vector<std::string> paths;
+  for (const auto& [name, bytes] : files) {
+    WriteAll(dir / name, bytes, kStamp);
+    paths.push_back(dir / name);
+  }
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", paths);
+
+  SmallDisks spanner;
+  spanner.volume_capacity = 9000;
+  std::vector<int> asked;
+  spanner.OnNewDisk = [&](TVtrlCompress*, int disk, std::string& path) {
+    asked.push_back(disk);
+    if (disk == 4) path = dir / "later";  // volumes from 4 on go elsewhere
+    test::MakeDirs(path);
+  };
+  test::MakeDirs(dir / "disks");
+  spanner.SetCompressedFile(dir / "files.1");
+  spanner.SpanToDisks(dir / "disks", "files.1");
+  ASSERT_GE(asked.size(), 5u);
+  for (size_t i = 0; i < asked.size(); ++i) EXPECT_EQ(asked[i], static_cast<int>(i) + 2);
+  const int volumes = asked.back();
+
+  // Volume 1: the prefix and every header, back to back; no other volume has any.
+  const auto first = ReadAll(dir / "disks\\files.1");
+  EXPECT_EQ(test::I32At(first, 0), 3);
+  EXPECT_EQ(first[4], 1);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(test::I32At(first, 5 + 172 * i + 124), 5 + 172 * (i + 1));
+  EXPECT_TRUE(platform::FileExists(dir / "disks\\files.3"));
+  EXPECT_FALSE(platform::FileExists(dir / "disks\\files.4"));
+  EXPECT_TRUE(platform::FileExists(dir / ("later\\files." + std::to_string(volumes))));
+  ASSERT_EQ(spanner.FileCount(), 3);
+  TlzhFileStats stats;
+  spanner.GetFileStats(1, stats);
+  const TFileHeader big(stats.Header);
+  EXPECT_GT(big.LastDisk(), big.FirstDisk() + 1);  // starts on one volume, ends several later
+  EXPECT_EQ(big.FirstDisk(), 1);
+
+  // Gather the volumes where a floppy user would have them: one folder, asked for by number.
+  test::MakeDirs(dir / "floppy");
+  for (int v = 1; v <= volumes; ++v) {
+    const std::string name = "files." + std::to_string(v);
+    const std::string from = v < 4 ? dir / ("disks\\" + name) : dir / ("later\\" + name);
+    WriteAll(dir / ("floppy\\" + name), ReadAll(from));
+  }
+  TVtrlCompress reader(nullptr);
+  std::vector<int> requests;
+  reader.OnNewDisk = [&](TVtrlCompress*, int disk, std::string&) { requests.push_back(disk); };
+  Extract(reader, dir / "floppy\\files.1", dir / "out", paths);
+  EXPECT_TRUE(requests.empty());
+  for (const auto& [name, bytes] : files) {
+    EXPECT_EQ(ReadAll(dir / ("out\\" + name)), bytes) << name;
+    EXPECT_EQ(test::StampOf(dir / ("out\\" + name)), kStamp) << name;
+  }
+
+  // A missing volume is asked for at most 4 times, then the extraction fails.
+  platform::DeleteFile(dir / "floppy\\files.3");
+  requests.clear();
+  reader.OnNewDisk = [&](TVtrlCompress*, int disk, std::string& path) {
+    requests.push_back(disk);
+    EXPECT_EQ(path, dir / "floppy");
+  };
+  EXPECT_EQ(
+      Message([&] { Extract(reader, dir / "floppy\\files.1", dir / "out", {dir / "big.bin"}); }),
+      "Cannot open the compressed file " + dir / "floppy\\files.3");
+  EXPECT_EQ(requests, (std::vector<int>{3, 3, 3, 3}));
+
+  // Found on the second request, in another folder: the engine reads on from that folder and
+  // asks again for the next volume, which is back in the first one.
+  requests.clear();
+  reader.OnNewDisk = [&](TVtrlCompress*, int disk, std::string& path) {
+    requests.push_back(disk);
+    if (disk == 3 && requests.size() == 2) path = dir / "disks";
+    if (disk == 4) path = dir / "floppy";
+  };
+  Extract(reader, dir / "floppy\\files.1", dir / "again", {dir / "big.bin"});
+  EXPECT_EQ(requests, (std::vector<int>{3, 3, 4}));
+  EXPECT_EQ(ReadAll(dir / "again\\big.bin"), files.at("big.bin"));
+
+  reader.OnNewDisk = nullptr;
+  EXPECT_EQ(
+      Message([&] { Extract(reader, dir / "floppy\\files.1", dir / "out", {dir / "big.bin"}); }),
+      "Could not open the correct disk file 3");
+}
+
+TEST(VtrlCompress, SpanFailures) {
+  TempDir dir;
+  WriteAll(dir / "big.bin", test::RandomBytes(30000, 12), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {dir / "big.bin"});
+  test::MakeDirs(dir / "disks");
+
+  SmallDisks no_handler;
+  no_handler.volume_capacity = 9000;
+  no_handler.SetCompressedFile(dir / "files.1");
+  EXPECT_EQ(Message([&] { no_handler.SpanToDisks(dir / "disks", "files.1"); }),
+            "There was no event handler for the OnNewDisk event, therefore no new disk could be "
+            "inserted");
+  EXPECT_TRUE(no_handler.Abort());
+
+  SmallDisks tiny;
+  tiny.first_volume_capacity = 9000;
+  tiny.volume_capacity = 100;  // less than the rest of one chunk
+  tiny.OnNewDisk = [](TVtrlCompress*, int, std::string&) {};
+  tiny.SetCompressedFile(dir / "files.1");
+  EXPECT_EQ(Message([&] { tiny.SpanToDisks(dir / "disks", "files.1"); }),
+            "There is too little space on this disk to operate");
+
+  int aborted = 0;
+  TVtrlCompress stopped(nullptr);
+  stopped.OnAborted = [&](TObject*) { ++aborted; };
+  stopped.OnStatus = [](TVtrlCompress* e, const TlzhFileStats&) { e->SetAbort(true); };
+  stopped.SetCompressedFile(dir / "files.1");
+  stopped.SpanToDisks(dir / "disks", "files.1");
+  EXPECT_EQ(aborted, 1);
+}
+
+TEST(VtrlCompress, FullDisksAskTheHandlerOrRaise) {
+  TempDir dir;
+  WriteAll(dir / "a.bin", test::RandomBytes(20000, 13), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {dir / "a.bin"});
+
+  SmallDisks full;
+  full.full_target = SmallDisks::WriteTarget::Extracted;
+  full.limit = 5000;
+  EXPECT_THROW(Extract(full, dir / "files.1", dir / "out", {dir / "a.bin"}), EvcDiskFull);
+  EXPECT_EQ(Message([&] { full.FullDisk(); }), "The disk is full");
+
+  SmallDisks handled;
+  handled.full_target = SmallDisks::WriteTarget::Archive;
+  handled.limit = 1000;
+  int calls = 0;
+  handled.OnFullDisk = [&](TObject*) { ++calls; };
+  Compress(handled, dir / "short.1", {dir / "a.bin"});  // goes on after the handler
+  EXPECT_EQ(calls, 1);
+
+  SmallDisks copy_full;
+  copy_full.full_target = SmallDisks::WriteTarget::Copy;
+  copy_full.limit = 100;
+  EXPECT_THROW(copy_full.CopyFile(dir / "a.bin", dir / "copy.bin"), EvcDiskFull);
+}
+
+TEST(VtrlCompress, CopyFileCopiesBytesAndDate) {
+  TempDir dir;
+  const auto bytes = test::RandomBytes(8192 * 3, 14);  // a multiple of the chunk
+  WriteAll(dir / "a.bin", bytes, kStamp);
+  TVtrlCompress engine(nullptr);
+  std::vector<int32_t> progress;
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) {
+    progress.push_back(s.FileDone ? -s.FilePercent : s.FileBytesDone);
+  };
+  engine.CopyFile(dir / "a.bin", dir / "b.bin");
+  EXPECT_EQ(ReadAll(dir / "b.bin"), bytes);
+  EXPECT_EQ(test::StampOf(dir / "b.bin"), kStamp);
+  EXPECT_EQ(progress, (std::vector<int32_t>{8192, 16384, 24576, 24576, -100}));
+  EXPECT_EQ(engine.ExtractDirectory(), dir.path());
+  EXPECT_EQ(engine.TargetName(), "b.bin");
+  EXPECT_EQ(Message([&] { engine.CopyFile(dir / "none.bin", dir / "c.bin"); }),
+            "Cannot open the file " + dir / "none.bin");
+}
+
+TEST(VtrlCompress, IsAComponentWithItsProperties) {
+  TVtrlCompress engine(nullptr);
+  EXPECT_EQ(FindClass("TVtrlCompress"), engine.ClassType());
+  std::vector<std::string> names;
+  for (const TPropInfo* p : engine.ClassType()->Properties()) names.push_back(p->name);
+  for (const char* expected : {"Abort", "CompressedFile", "CompressionLevel", "ExtractDirectory",
+                               "FilesToProcess", "Offset", "Overwrite", "OnAborted", "OnNewDisk",
+                               "OnReplace", "OnStatus", "OnFullDisk", "OnListing"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+  }
+  EXPECT_EQ(engine.CompressionLevel(), colMax);
+  EXPECT_EQ(engine.Overwrite(), owAlways);
+  EXPECT_EQ(engine.Offset(), 0);
+}
+
+TEST(VtrlCompress, ReadAndWrittenWithAForm) {
+  const std::string text =
+      "object Root: TComponent\n"
+      "  object Archive1: TVtrlCompress\n"
+      "    CompressedFile = 'C:\\dist\\files.1'\n"
+      "    CompressionLevel = colFastest\n"
+      "    FilesToProcess.Strings = (\n"
+      "      'a.txt'\n"
+      "      '  '\n"
+      "      'b.txt')\n"
+      "    Offset = 20000\n"
+      "    Overwrite = owVersionDate\n"
+      "  end\n"
+      "  object Version1: TVersionResource\n"
+      "    FileName = 'C:\\lib\\x.dll'\n"
+      "    Language = lnGerman\n"
+      "  end\n"
+      "end\n";
+  std::unique_ptr<TComponent> root = ReadForm(text);
+  auto* engine = dynamic_cast<TVtrlCompress*>(root->FindComponent("Archive1"));
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine->CompressedFile(), "C:\\dist\\files.1");
+  EXPECT_EQ(engine->CompressionLevel(), colFastest);
+  EXPECT_EQ(engine->FilesToProcess()->Text(), "a.txt\r\nb.txt\r\n");  // blank lines dropped
+  EXPECT_EQ(engine->Offset(), 20000);
+  EXPECT_EQ(engine->Overwrite(), owVersionDate);
+  auto* version = dynamic_cast<TVersionResource*>(root->FindComponent("Version1"));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->Language(), lnGerman);
+
+  const std::string written = WriteForm(*root);
+  EXPECT_NE(written.find("CompressionLevel = colFastest"), std::string::npos) << written;
+  EXPECT_NE(written.find("Language = lnGerman"), std::string::npos) << written;
+  EXPECT_NE(written.find("FileName = "), std::string::npos) << written;
+  EXPECT_EQ(written.find("Abort"), std::string::npos) << written;
+  EXPECT_EQ(written.find("CharacterSet"), std::string::npos) << written;
+  EXPECT_EQ(written.find("VersionInfo"), std::string::npos) << written;
+}
+
+}  // namespace
+}  // namespace vantorel
