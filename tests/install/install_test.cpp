@@ -10,6 +10,7 @@
 #include "framework/headless/headless.h"
 #include "model/exceptions.h"
 #include "model/install_file.h"
+#include "model/path_specifier.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "routines/registry_routines.h"
@@ -118,12 +119,31 @@ const std::string kAllEvents =
 
 TEST_F(InstallRun, GoodRunWalksTheSequenceInOrder) {
   Run(Form(kAllEvents));
-  EXPECT_EQ(log_, (std::vector<std::string>{
-                      "BeforeReadArchiveInfo", "-984", "-974", "-973", "AfterReadArchiveInfo",
-                      "-983", "AfterInitialized", "-986", "-976", "-975", "-982", "-981", "-977",
-                      "-980", "process Install1", "-990", "-999", "-992", "-996", "-989",
-                      "BeforeNotifyGoodInstall", "-995", "-979", "AfterNotifyGoodInstall",
-                      "shutdown"}));
+  EXPECT_EQ(log_, (std::vector<std::string>{"BeforeReadArchiveInfo",
+                                            "-984",
+                                            "-974",
+                                            "-973",
+                                            "AfterReadArchiveInfo",
+                                            "-983",
+                                            "AfterInitialized",
+                                            "-986",
+                                            "-976",
+                                            "-975",
+                                            "-982",
+                                            "-981",
+                                            "-977",
+                                            "-980",
+                                            "process Install1",
+                                            "-990",
+                                            "-999",
+                                            "-992",
+                                            "-996",
+                                            "-989",
+                                            "BeforeNotifyGoodInstall",
+                                            "-995",
+                                            "-979",
+                                            "AfterNotifyGoodInstall",
+                                            "shutdown"}));
   EXPECT_EQ(record_during_run_, "\\SOFTWARE\\Vantorel\\Install\\Install0");
   EXPECT_EQ(Install()->Outcome(), TInstallOutcome::Installed);
   EXPECT_TRUE(Application().Terminated());
@@ -146,8 +166,8 @@ TEST_F(InstallRun, ErrorEndsInTheFailureNoticeThenTheMessageAndKeepsTheRecord) {
   EXPECT_EQ(Install()->Outcome(), TInstallOutcome::Failed);
   EXPECT_EQ(static_cast<int>(MessageBoxes().size()), 1);
   EXPECT_EQ(LastMessageText(), "Disk on fire");
-  EXPECT_TRUE(platform::KeyExists(platform::Root::LocalMachine,
-                                  "SOFTWARE\\Vantorel\\Install\\Install0"));
+  EXPECT_TRUE(
+      platform::KeyExists(platform::Root::LocalMachine, "SOFTWARE\\Vantorel\\Install\\Install0"));
   EXPECT_TRUE(Application().Terminated());
 }
 
@@ -155,8 +175,7 @@ TEST_F(InstallRun, LoadingProgramWithoutSourceFails) {
   CommandLineParameters() = {};
   Run("object Form1: TForm1\n  object Install1: TInstall\n  end\nend\n");
   EXPECT_EQ(Install()->Outcome(), TInstallOutcome::Failed);
-  EXPECT_NE(LastMessageText().find(
-                "The path of the loading program was not passed correctly."),
+  EXPECT_NE(LastMessageText().find("The path of the loading program was not passed correctly."),
             std::string::npos);
 }
 
@@ -177,9 +196,10 @@ TEST_F(InstallRun, CommandLineErrorsFailTheLoad) {
        "You forgot to pass in the build directory. In Run | Parameters, follow this format: -d "
        "\"-sC:\\My Build\""},
       {{"-d", "-s  "}, "You forgot to pass in the build directory."},
-      {{"x"}, "Invalid parameter <x>. Valid command line parameters are: -b (Build), -d "
-              "(Debug), -f (Transfer to floppies), -e (Called by self-extractor), -r (After "
-              "reboot)"},
+      {{"x"},
+       "Invalid parameter <x>. Valid command line parameters are: -b (Build), -d "
+       "(Debug), -f (Transfer to floppies), -e (Called by self-extractor), -r (After "
+       "reboot)"},
       {{"-sC:\\d", "-"}, "Invalid parameter <->."},
       {{"-q"}, "Invalid parameter <-q>."},
       {{"-b"}, "Building a distribution (-b) is not available in this build"},
@@ -207,8 +227,7 @@ TEST_F(InstallRun, SwitchesAndTheirArguments) {
   EXPECT_EQ(install->SwitchArgument('s'), "C:\\Later");  // the later one wins
   EXPECT_EQ(install->SourceDirectory(), "C:\\Later");
   EXPECT_EQ(install->SwitchArgument('e'), "Setup.exe");
-  EXPECT_EQ(install->RunOnceCommand(),
-            "\"" + program_ + "\" -r \"-eSetup.exe\" \"-s\" -c");
+  EXPECT_EQ(install->RunOnceCommand(), "\"" + program_ + "\" -r \"-eSetup.exe\" \"-s\" -c");
 }
 
 TEST_F(InstallRun, InstallTypeOfTheRun) {
@@ -216,8 +235,9 @@ TEST_F(InstallRun, InstallTypeOfTheRun) {
     std::string types;
     TInstallType run_as;
   } cases[] = {
-      {"[itFull, itCompact]", itCompact}, {"[itCustom]", itCustom}, {"[itAlways]", itAlways},
-      {"[]", itAlways},                   {"[itFull, itDefault]", itDefault},
+      {"[itFull, itCompact]", itCompact}, {"[itCustom]", itCustom},
+      {"[itAlways]", itAlways},           {"[]", itAlways},
+      {"[itFull, itDefault]", itDefault},
   };
   for (const Case& c : cases) {
     Application().Reinitialize();
@@ -231,8 +251,7 @@ TEST_F(InstallRun, InstallTypeOfTheRun) {
 
 TEST_F(InstallRun, OnlyOneInstallComponent) {
   try {
-    Application().CreateFormFromText(
-        Form("", "  object Install2: TInstall\n  end\n"));
+    Application().CreateFormFromText(Form("", "  object Install2: TInstall\n  end\n"));
     FAIL();
   } catch (const Exception& e) {
     EXPECT_NE(std::string(e.what()).find("The TInstall component does not currently support "
@@ -267,7 +286,8 @@ TEST_F(InstallRun, RecordsAreFoundByContentAndNumbered) {
   EXPECT_EQ(install->FindInstallRecord(false), "");
   std::string second = install->FindInstallRecord(true);
   EXPECT_EQ(second, "\\SOFTWARE\\Vantorel\\Install\\Install1");
-  platform::RegKey record = platform::RegKey::Open(platform::Root::LocalMachine, second, false, false);
+  platform::RegKey record =
+      platform::RegKey::Open(platform::Root::LocalMachine, second, false, false);
   EXPECT_EQ(record.GetValueType("Path"), platform::ValueType::String);
   EXPECT_EQ(record.GetValueType("CreationDate"), platform::ValueType::Binary);
   EXPECT_EQ(record.GetValueType("LastRunDate"), platform::ValueType::Binary);
@@ -286,7 +306,8 @@ TEST_F(InstallRun, RecordsAreFoundByContentAndNumbered) {
   EXPECT_EQ(install->FindInstallRecord(true), first);
 
   // A record without "Size" is never matched nor reused.
-  platform::RegKey broken = platform::RegKey::Open(platform::Root::LocalMachine, first, false, true);
+  platform::RegKey broken =
+      platform::RegKey::Open(platform::Root::LocalMachine, first, false, true);
   ASSERT_TRUE(broken.DeleteValue("Size"));
   broken.Close();
   EXPECT_EQ(install->FindInstallRecord(true), "\\SOFTWARE\\Vantorel\\Install\\Install2");
@@ -379,6 +400,55 @@ TEST(Presetup, AddPresetupFileChecksNamesWhenAsked) {
   install->AddPresetupFile("D:\\other\\x.dll", true);
   EXPECT_EQ(install->PresetupFiles()->Count(), 3);
   Application().Reinitialize();
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+TEST_F(InstallRun, SpecifiersThatNeedTheInstallComponent) {
+  struct Case {
+    std::vector<std::string> parameters;
+    std::string main_archive;  // "" when the expansion must fail
+  } cases[] = {
+      {{"-d", "-sC:\\dist"}, "C:\\dist\\files.1"},
+      {{"-d", "-sC:\\dist\\", "-e  Setup.exe "}, "C:\\dist\\Setup.exe"},
+      {{"-d", "-sC:\\dist", "-e "}, ""},
+  };
+  for (const Case& c : cases) {
+    Application().Reinitialize();
+    CommandLineParameters() = c.parameters;
+    Application().CreateFormFromText(
+        Form("    RunAutomatic = False\n    DestDir = '\\App'\n",
+             "  object Group: TInstallFileGroup\n    Container = Install1\n  end\n"));
+    TCustomInstall* install = Install();
+    auto* main_archive = StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>();
+    if (c.main_archive.empty()) {
+      try {
+        main_archive->Expand(install);
+        FAIL();
+      } catch (const IEInstall& e) {
+        EXPECT_EQ(e.Message(),
+                  "You forgot to pass in the name of the self-extracting executable. Usage "
+                  "example: \"-eSetup.exe\"");
+      }
+      continue;
+    }
+    EXPECT_EQ(main_archive->Expand(install), c.main_archive);
+    auto* source = StandardPathSpecifiers().FindByClass<TpsInstallSource>();
+    EXPECT_EQ(source->Expand(install), RemoveBackslash(install->SourceDirectory()));
+    auto* main_install = StandardPathSpecifiers().FindByClass<TpsMainInstall>();
+    EXPECT_EQ(main_install->Expand(install->FileContainers(0)), ProgramFilesDirectory() + "\\App");
+    try {
+      main_install->Validate(install);
+      FAIL();
+    } catch (const IEPathSpecifier& e) {
+      EXPECT_EQ(e.Message(),
+                "Cannot use the ddMainInstallDir path specifier for a TInstall component");
+    }
+  }
 }
 
 }  // namespace
