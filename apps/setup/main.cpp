@@ -2,4 +2,6 @@
 // project form attached (vantorel program); exit statuses are listed in install/setup_main.h.
 #include "install/setup_main.h"
 
-int main(int argc, char** argv) { return vantorel::RunSetup(argc, argv); }
+int main(int argc, char** argv) {
+  return vantorel::RunSetup(argc, argv);
+}

@@ -14,7 +14,6 @@
 namespace vantorel {
 namespace {
 
-
 struct Command {
   const char* name;
   const char* usage;
@@ -44,16 +43,17 @@ const Command kCommands[] = {
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: vantorel COMMAND [ARGUMENTS]\n\ncommands:\n");
   for (const Command& c : kCommands) std::fprintf(out, "  %-26s %s\n", c.usage, c.summary);
-  std::fprintf(out,
-               "\nexit codes:\n"
-               "  0  success\n"
-               "  1  the form has errors (printed as FILE:LINE: message)\n"
-               "  2  usage error\n"
-               "  3  the command failed: a file could not be read or written, an archive\n"
-               "     cannot be read, or a file of it cannot be extracted\n"
-               "\nprogram options:\n"
-               "  --engine ENGINE  the install program to attach the form to (default: vtsetup.exe,\n"
-               "                   else vtsetup, beside this program)\n");
+  std::fprintf(
+      out,
+      "\nexit codes:\n"
+      "  0  success\n"
+      "  1  the form has errors (printed as FILE:LINE: message)\n"
+      "  2  usage error\n"
+      "  3  the command failed: a file could not be read or written, an archive\n"
+      "     cannot be read, or a file of it cannot be extracted\n"
+      "\nprogram options:\n"
+      "  --engine ENGINE  the install program to attach the form to (default: vtsetup.exe,\n"
+      "                   else vtsetup, beside this program)\n");
 }
 
 int Help(const Args&) {

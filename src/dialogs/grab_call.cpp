@@ -2,8 +2,7 @@
 
 namespace vantorel {
 
-void TGrabCall::HandleComponentCall(TInstallContainer* container, int component_call,
-                                    TObject* po) {
+void TGrabCall::HandleComponentCall(TInstallContainer* container, int component_call, TObject* po) {
   TInstallObject::HandleComponentCall(container, component_call, po);
   if (OnCall) OnCall(container, component_call, po);
 }

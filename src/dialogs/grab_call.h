@@ -8,8 +8,7 @@ class TGrabCall : public TInstallObject {
  public:
   using TInstallObject::TInstallObject;
   int RegisteredType() const override { return kRegDialog; }
-  void HandleComponentCall(TInstallContainer* container, int component_call,
-                           TObject* po) override;
+  void HandleComponentCall(TInstallContainer* container, int component_call, TObject* po) override;
 
   TExternalComponentCall OnCall;
 };

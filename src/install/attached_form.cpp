@@ -34,8 +34,7 @@ int64_t ProgramLength(platform::File& file, uint64_t* form_length) {
   if (std::memcmp(trailer + 8, kFormTrailerMagic, 8) != 0) return size;
   uint64_t length = 0;
   for (int i = 7; i >= 0; --i) length = length << 8 | trailer[i];
-  if (length > kMaxAttachedForm ||
-      length > static_cast<uint64_t>(size) - kFormTrailerSize)
+  if (length > kMaxAttachedForm || length > static_cast<uint64_t>(size) - kFormTrailerSize)
     throw Exception("The form attached to the program is damaged: its trailer gives a length of " +
                     std::to_string(length) + " bytes");
   *form_length = length;
@@ -65,9 +64,11 @@ std::optional<std::string> FindOwnForm() {
 void AttachForm(const std::string& engine, const std::string& form, const std::string& output) {
   // Copying first keeps what the file system knows of the engine (on Linux: that it runs).
   if (!platform::CopyFile(engine, output, false))
-    throw Exception(Format("Cannot copy %s to %s (error %u)", engine, output, platform::LastError()));
-  platform::File out = platform::File::Open(output, platform::Access::ReadWrite,
-                                            platform::kShareNone, platform::Disposition::OpenExisting);
+    throw Exception(
+        Format("Cannot copy %s to %s (error %u)", engine, output, platform::LastError()));
+  platform::File out =
+      platform::File::Open(output, platform::Access::ReadWrite, platform::kShareNone,
+                           platform::Disposition::OpenExisting);
   if (!out.IsOpen())
     throw Exception(Format("Cannot open %s (error %u)", output, platform::LastError()));
   uint64_t old_form = 0;

@@ -44,7 +44,9 @@ std::string& SetupProgramPath() {
   return path;
 }
 
-TDateTime RunStartTime() { return g_run_start; }
+TDateTime RunStartTime() {
+  return g_run_start;
+}
 
 TDateTime Now() {
   std::time_t t = std::time(nullptr);
@@ -103,7 +105,9 @@ TCustomInstall::TCustomInstall(TComponent* owner) : TFileContainer(owner) {
   SetAllowChoice(false);
   SetInstallComponent(this);
   if (!InDesignMode(this)) {
-    Application().OnException = [this](TObject* sender, Exception& e) { HandleException(sender, e); };
+    Application().OnException = [this](TObject* sender, Exception& e) {
+      HandleException(sender, e);
+    };
   }
 }
 
@@ -313,7 +317,8 @@ void TCustomInstall::RunInstallation() {
   InstallRecordKey() = FindInstallRecord(true);
   ClearUnfinished();
   if (HasSwitch('e'))
-    throw IEInstall("Running from a self-extracting setup file (-e) is not available in this build");
+    throw IEInstall(
+        "Running from a self-extracting setup file (-e) is not available in this build");
   ReadFileInformation();
   if (OnAfterInitialized) OnAfterInitialized(this);
   for (int code : {ccDialogPhaseStart, ccDialogPhase976, ccDialogPhase975, ccWelcomeNoManager,
@@ -364,7 +369,8 @@ void TCustomInstall::ReadFileInformation() {
         std::string path;
         ~Remove() { platform::DeleteFile(path); }
       } remove{local};
-      if (NetLocation() == nullptr) throw IEInstall("Cannot read the remote list of files: %s", local);
+      if (NetLocation() == nullptr)
+        throw IEInstall("Cannot read the remote list of files: %s", local);
       NetLocation()->Download("filelist.lst", local);
       ApplyRemoteFileList(local);
     }
@@ -375,8 +381,8 @@ void TCustomInstall::ReadFileInformation() {
 }
 
 void ApplyRemoteFileList(const std::string& path) {
-  platform::File file =
-      platform::File::Open(path, platform::Access::Read, platform::kShareRead, platform::Disposition::OpenExisting);
+  platform::File file = platform::File::Open(path, platform::Access::Read, platform::kShareRead,
+                                             platform::Disposition::OpenExisting);
   auto fail = [&] { return IEInstall("Cannot read the remote list of files: %s", path); };
   auto read_exact = [&](void* buffer, size_t size) {
     return file.IsOpen() && file.Read(buffer, size) == static_cast<int64_t>(size);
@@ -433,8 +439,8 @@ bool TCustomInstall::QueryUserAbort() {
 }
 
 void TCustomInstall::RunFilesAfterInstall() {
-  for (TCustomInstallFile* file : std::vector<TCustomInstallFile*>(AllInstallFiles().begin(),
-                                                                    AllInstallFiles().end())) {
+  for (TCustomInstallFile* file :
+       std::vector<TCustomInstallFile*>(AllInstallFiles().begin(), AllInstallFiles().end())) {
     if (!file->RunAfterInstall()) continue;
     bool default_action = true;
     if (OnBeforeRunFile) OnBeforeRunFile(this, file, default_action);

@@ -38,9 +38,8 @@ class TBuildInfo : public TPersistent {
 };
 
 using TRebootWindowsEvent = std::function<void(TCustomInstall* install, bool& continue_)>;
-using TBeforeRunFileEvent = std::function<void(TCustomInstall* install,
-                                               TCustomInstallFile* file_to_run,
-                                               bool& default_action)>;
+using TBeforeRunFileEvent = std::function<void(
+    TCustomInstall* install, TCustomInstallFile* file_to_run, bool& default_action)>;
 using TUserAbortEvent = std::function<void(TCustomInstall* install, bool& quit_out)>;
 using TCleanupEvent = std::function<void(TCustomInstall* install, bool& continue_)>;
 

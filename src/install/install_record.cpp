@@ -63,14 +63,16 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
 
   for (const std::string& name : names) {
     std::string path = std::string(kInstallKey) + "\\" + name;
-    platform::RegKey record = platform::RegKey::Open(platform::Root::LocalMachine, path, false, true);
+    platform::RegKey record =
+        platform::RegKey::Open(platform::Root::LocalMachine, path, false, true);
     if (!record.IsOpen()) continue;
     std::string recorded_path;
     std::vector<uint8_t> date_bytes;
     uint32_t recorded_size = 0;
     TDateTime recorded_date = 0;
-    if (!record.ReadString("Path", recorded_path) || !record.ReadBinary("CreationDate", date_bytes) ||
-        !BytesDate(date_bytes, recorded_date) || !record.ReadDWord("Size", recorded_size))
+    if (!record.ReadString("Path", recorded_path) ||
+        !record.ReadBinary("CreationDate", date_bytes) || !BytesDate(date_bytes, recorded_date) ||
+        !record.ReadDWord("Size", recorded_size))
       continue;
     if (std::fabs(recorded_date - date) < kDateTolerance &&
         static_cast<int64_t>(recorded_size) == size) {
@@ -104,7 +106,8 @@ std::string TCustomInstall::FindInstallRecord(bool create) {
 
 void TCustomInstall::RequireInstallRecord() const {
   if (InstallRecordKey().empty())
-    throw IEInstall("The TInstall could not either write or read unfinished business from the registry");
+    throw IEInstall(
+        "The TInstall could not either write or read unfinished business from the registry");
 }
 
 void TCustomInstall::ClearUnfinished() {
@@ -155,7 +158,8 @@ std::string TCustomInstall::RunOnceCommand() const {
 
 void TCustomInstall::RegisterRunOnce() {
   if (!AddRunOnce("VantorelUnfinished", RunOnceCommand(), true))
-    throw IEInstall("Cannot register the install to be run on reboot in the RunOnce key in the registry");
+    throw IEInstall(
+        "Cannot register the install to be run on reboot in the RunOnce key in the registry");
 }
 
 void TCustomInstall::WriteCleanupBatch() {
@@ -168,8 +172,8 @@ void TCustomInstall::WriteCleanupBatch() {
   for (const std::string& line : *PresetupFiles())
     platform::DeleteFile(AddBackslash(program_dir) + ExtractFileName(line));
   std::string batch = ChangeFileExt(GetTempFile(false), ".bat");
-  std::string text = "ERASE " + program + "\r\n" + "DELTREE /Y " + program_dir + "\r\n" +
-                     "ERASE " + ChangeFileExt(batch, ".PIF") + "\r\n" + "ERASE " + batch + "\r\n";
+  std::string text = "ERASE " + program + "\r\n" + "DELTREE /Y " + program_dir + "\r\n" + "ERASE " +
+                     ChangeFileExt(batch, ".PIF") + "\r\n" + "ERASE " + batch + "\r\n";
   platform::File file = platform::File::Open(batch, platform::Access::Write, platform::kShareNone,
                                              platform::Disposition::CreateAlways);
   if (!file.IsOpen() || file.Write(text.data(), text.size()) != static_cast<int64_t>(text.size()))
@@ -213,8 +217,9 @@ void TCustomInstall::RebootWindows() {
   if (OnFailedReboot)
     OnFailedReboot(this);
   else
-    Application().MessageBox(TranslateString("Could not reboot windows. Please manually reboot windows."),
-                             Application().Title(), MB_OK | MB_ICONERROR);
+    Application().MessageBox(
+        TranslateString("Could not reboot windows. Please manually reboot windows."),
+        Application().Title(), MB_OK | MB_ICONERROR);
 }
 
 // The translator keeps the chosen language across the restart; without one there is nothing.

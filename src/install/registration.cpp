@@ -7,22 +7,26 @@
 namespace vantorel {
 
 VANTOREL_CLASS(TInstallInformation, TPersistent) {
-  p.String("CompanyName", [](TInstallInformation& i) { return i.CompanyName; },
-           [](TInstallInformation& i, const std::string& v) { i.CompanyName = v; })
+  p.String(
+       "CompanyName", [](TInstallInformation& i) { return i.CompanyName; },
+       [](TInstallInformation& i, const std::string& v) { i.CompanyName = v; })
       .Default("My Company");
-  p.String("ProductName", [](TInstallInformation& i) { return i.ProductName; },
-           [](TInstallInformation& i, const std::string& v) { i.ProductName = v; })
+  p.String(
+       "ProductName", [](TInstallInformation& i) { return i.ProductName; },
+       [](TInstallInformation& i, const std::string& v) { i.ProductName = v; })
       .Default("My product");
-  p.String("Version", [](TInstallInformation& i) { return i.Version; },
-           [](TInstallInformation& i, const std::string& v) { i.Version = v; })
+  p.String(
+       "Version", [](TInstallInformation& i) { return i.Version; },
+       [](TInstallInformation& i, const std::string& v) { i.Version = v; })
       .Default("1.0");
 }
 
 VANTOREL_CLASS(TBuildInfo, TPersistent) {
   using B = TBuildInfo;
   auto text = [&p](const char* name, std::string B::*field, const char* initial) {
-    p.String(name, [field](B& b) { return b.*field; },
-             [field](B& b, const std::string& v) { b.*field = v; })
+    p.String(
+         name, [field](B& b) { return b.*field; },
+         [field](B& b, const std::string& v) { b.*field = v; })
         .Default(initial);
   };
   text("AppName", &B::AppName, "");
@@ -31,7 +35,8 @@ VANTOREL_CLASS(TBuildInfo, TPersistent) {
   text("CredentialsFile", &B::CredentialsFile, "");
   text("OCXName", &B::OCXName, "vtsetup");
   text("PrivateKeyFile", &B::PrivateKeyFile, "");
-  p.Bool("SignCode", [](B& b) { return b.SignCode; }, [](B& b, bool v) { b.SignCode = v; })
+  p.Bool(
+       "SignCode", [](B& b) { return b.SignCode; }, [](B& b, bool v) { b.SignCode = v; })
       .Default(false);
   text("URLPath", &B::URLPath, "");
 }

@@ -9,9 +9,9 @@
 #include "model/net_location.h"
 #include "model/parameters.h"
 #include "model/path_specifier.h"
+#include "platform/files.h"
 #include "routines/registry_routines.h"
 #include "routines/strings.h"
-#include "platform/files.h"
 
 namespace vantorel {
 namespace {
@@ -51,7 +51,9 @@ int TInstallContainer::RegisteredType() const {
   throw IEInstallContainer("Class must declare a registered type");
 }
 
-int TInstallContainer::FileContainerCount() const { return CompCount<TFileContainer>(); }
+int TInstallContainer::FileContainerCount() const {
+  return CompCount<TFileContainer>();
+}
 
 TFileContainer* TInstallContainer::FileContainers(int index) const {
   return Comp<TFileContainer>(index);
@@ -93,7 +95,8 @@ void TInstallContainer::FreeObjectsOfClass(const TClass* component_type) {
 }
 
 void TInstallContainer::AddObject(TInstallObject* obj) {
-  if (obj == nullptr) throw IEInstallContainer("Cannot add a blank base helper component to %s", Name());
+  if (obj == nullptr)
+    throw IEInstallContainer("Cannot add a blank base helper component to %s", Name());
   if (obj == this) throw IEInstallContainer("Circular reference");
   for (TInstallContainer* c = this; c != nullptr;) {
     auto* as_object = dynamic_cast<TInstallObject*>(c);
@@ -145,7 +148,9 @@ bool TInstallContainer::TypeSelected() const {
          install_types_.Contains(itAlways) || install_types_.Contains(current_install_type_);
 }
 
-bool TInstallContainer::WillInstall() const { return include_ && TypeSelected(); }
+bool TInstallContainer::WillInstall() const {
+  return include_ && TypeSelected();
+}
 
 void TInstallContainer::Process() {
   try {
@@ -190,7 +195,9 @@ void TInstallContainer::PushStatusMessage(const std::string& text) {
   BroadcastComponentCall(this, ccPushStatus, &message);
 }
 
-void TInstallContainer::PopStatusMessage() { BroadcastComponentCall(this, ccPopStatus, nullptr); }
+void TInstallContainer::PopStatusMessage() {
+  BroadcastComponentCall(this, ccPopStatus, nullptr);
+}
 
 void TInstallContainer::DoInformationEventControl(TObject*, int, TObject*) {}
 
@@ -212,7 +219,9 @@ void TInstallContainer::SetInstallTypes(TInstallTypeSet v) {
   install_types_ = v;
 }
 
-void TInstallContainer::SetDestDir(const std::string& v) { dest_dir_ = v; }
+void TInstallContainer::SetDestDir(const std::string& v) {
+  dest_dir_ = v;
+}
 
 void TInstallContainer::SetDestDirType(TCustomPathSpecifier* v) {
   dest_dir_type_assigned_ = true;
@@ -221,7 +230,9 @@ void TInstallContainer::SetDestDirType(TCustomPathSpecifier* v) {
   if (v != nullptr) v->FreeNotification(this);
 }
 
-void TInstallContainer::SetOrder(int v) { order_ = v; }
+void TInstallContainer::SetOrder(int v) {
+  order_ = v;
+}
 
 void TInstallContainer::StoreDestDirType(TCustomPathSpecifier* v) {
   dest_dir_type_ = v;
@@ -238,7 +249,9 @@ void TInstallContainer::Notification(TComponent* component, TOperation operation
   if (operation == opRemove && component == dest_dir_type_) dest_dir_type_ = nullptr;
 }
 
-void TInstallContainer::Loaded() { TComponent::Loaded(); }
+void TInstallContainer::Loaded() {
+  TComponent::Loaded();
+}
 
 // ---- TInstallObject --------------------------------------------------------------------------
 
@@ -304,7 +317,9 @@ void TInstallObject::Notification(TComponent* component, TOperation operation) {
 
 // ---- TFileRelated ----------------------------------------------------------------------------
 
-TFileRelated::TFileRelated(TComponent* owner) : TInstallObject(owner) { SetInstallable(true); }
+TFileRelated::TFileRelated(TComponent* owner) : TInstallObject(owner) {
+  SetInstallable(true);
+}
 
 void TFileRelated::AfterConstruction() {
   TInstallObject::AfterConstruction();
@@ -481,8 +496,12 @@ TInstallContainerList& ContainerList() {
   return list;
 }
 
-IInstallComponent* InstallComponent() { return g_install; }
-void SetInstallComponent(IInstallComponent* install) { g_install = install; }
+IInstallComponent* InstallComponent() {
+  return g_install;
+}
+void SetInstallComponent(IInstallComponent* install) {
+  g_install = install;
+}
 
 std::string& InstallRecordKey() {
   static std::string key;
@@ -493,16 +512,17 @@ TDistributeType CurrentDistributeType() {
   return g_install ? g_install->DistributeType() : dtTraditionalNet;
 }
 
-bool InstallRunning() { return g_install != nullptr && g_install->Running(); }
+bool InstallRunning() {
+  return g_install != nullptr && g_install->Running();
+}
 
 bool InDesignMode(const TComponent* component) {
   return component != nullptr && component->IsDesigning();
 }
 
 std::string FindLibraryDirectory(bool must_exist) {
-  std::string search = Trim(ReadRegString(kRootCurrentUser,
-                                          "Software\\Borland\\Delphi\\3.0\\Library",
-                                          "SearchPath", ""));
+  std::string search = Trim(
+      ReadRegString(kRootCurrentUser, "Software\\Borland\\Delphi\\3.0\\Library", "SearchPath", ""));
   if (!search.empty()) {
     for (const std::string& entry : SplitFields(search, ';')) {
       std::string dir = RemoveBackslash(entry);

@@ -55,8 +55,7 @@ class TInstallContainer : public TComponent {
   virtual void PushStatusMessage(const std::string& text);
   void PopStatusMessage();
   virtual void DoInformationEventControl(TObject* sender, int code, TObject* po);
-  virtual void HandleComponentCall(TInstallContainer* container, int component_call,
-                                   TObject* po);
+  virtual void HandleComponentCall(TInstallContainer* container, int component_call, TObject* po);
 
   // Sets the install type of this run on every object (depth first) and then on itself.
   void SetCurrentInstallType(TInstallType type);
@@ -165,8 +164,8 @@ class TFileRelated : public TInstallObject {
   // The net location serving this object, or nullptr.
   TCustomNetInstallLocation* FindNetLocation() const;
   virtual void DownloadArchive();
-  virtual void DataReceived(const std::string& file_name, int bytes, int total_bytes,
-                            int file_size, const char* buffer);
+  virtual void DataReceived(const std::string& file_name, int bytes, int total_bytes, int file_size,
+                            const char* buffer);
   bool ArchiveInfoRead() const { return archive_info_read_; }
 
   TDataReceivedEvent OnDataReceived;

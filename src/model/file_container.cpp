@@ -9,9 +9,13 @@ namespace vantorel {
 
 TFileContainer::TFileContainer(TComponent* owner) : TFileRelated(owner) {}
 
-TFileContainer::~TFileContainer() { FreeInstallFiles(); }
+TFileContainer::~TFileContainer() {
+  FreeInstallFiles();
+}
 
-int TFileContainer::InstallFileCount() const { return CompCount<TCustomInstallFile>(); }
+int TFileContainer::InstallFileCount() const {
+  return CompCount<TCustomInstallFile>();
+}
 
 TCustomInstallFile* TFileContainer::InstallFiles(int index) const {
   return Comp<TCustomInstallFile>(index);
@@ -55,7 +59,9 @@ int64_t TFileContainer::SumSize(bool all, bool recursive) const {
   return sum;
 }
 
-void TFileContainer::FreeInstallFiles() { FreeObjectsOfClass(TClassOf<TCustomInstallFile>()); }
+void TFileContainer::FreeInstallFiles() {
+  FreeObjectsOfClass(TClassOf<TCustomInstallFile>());
+}
 
 std::string TFileContainer::GetLocalArchivePath() {
   std::string recorded = ReadLocalFileRecord();

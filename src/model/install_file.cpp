@@ -24,7 +24,9 @@ void TCustomInstallFile::SetArchiveInformation(int32_t size, TDateTime date,
   version_ = version;
 }
 
-std::string TCustomInstallFile::InstalledPath() { return AddBackslash(GetFullDestDir()) + DestName(); }
+std::string TCustomInstallFile::InstalledPath() {
+  return AddBackslash(GetFullDestDir()) + DestName();
+}
 
 TInstallFile::TInstallFile(TComponent* owner) : TCustomInstallFile(owner) {}
 

@@ -38,9 +38,10 @@ TInstallObject* RequireInstallObject(TInstallContainer* obj, const std::string& 
 
 void RequireInstall(TInstallContainer* obj) {
   if (InstallComponent() == nullptr)
-    throw IEPathSpecifier("There is no TInstall component so the path specifier could not be "
-                          "expanded for %s",
-                          obj ? obj->Name() : std::string());
+    throw IEPathSpecifier(
+        "There is no TInstall component so the path specifier could not be "
+        "expanded for %s",
+        obj ? obj->Name() : std::string());
 }
 
 }  // namespace
@@ -50,8 +51,8 @@ std::string StartMenuFolder() {
                                        Join(GetWindowsDir(), "Startmen")));
 }
 std::string ProgramsFolder() {
-  return RemoveBackslash(
-      ReadRegString(kRootCurrentUser, kShellFolders, "Programs", Join(StartMenuFolder(), "Programs")));
+  return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Programs",
+                                       Join(StartMenuFolder(), "Programs")));
 }
 std::string DesktopFolder() {
   return RemoveBackslash(
@@ -76,11 +77,15 @@ TCustomPathSpecifier::TCustomPathSpecifier(TComponent* owner) : TComponent(owner
   PathSpecifiers().Add(this);
 }
 
-TCustomPathSpecifier::~TCustomPathSpecifier() { PathSpecifiers().Remove(this); }
+TCustomPathSpecifier::~TCustomPathSpecifier() {
+  PathSpecifiers().Remove(this);
+}
 
 void TCustomPathSpecifier::Validate(TInstallContainer*) {}
 
-std::string TCustomPathSpecifier::DescriptionFor(TInstallContainer*) { return Description(); }
+std::string TCustomPathSpecifier::DescriptionFor(TInstallContainer*) {
+  return Description();
+}
 
 std::string TCustomPathSpecifier::Expand(TInstallContainer* obj) {
   std::string path;
@@ -92,15 +97,19 @@ TStandardPathSpecifier::TStandardPathSpecifier(TComponent* owner) : TCustomPathS
   StandardPathSpecifiers().Add(this);
 }
 
-TStandardPathSpecifier::~TStandardPathSpecifier() { StandardPathSpecifiers().Remove(this); }
+TStandardPathSpecifier::~TStandardPathSpecifier() {
+  StandardPathSpecifiers().Remove(this);
+}
 
 // ---- the fourteen standard specifiers --------------------------------------------------------
 
-#define DEFINE_SPECIFIER(Class, Standard, Text)                                          \
-  Class::Class(TComponent* owner) : TStandardPathSpecifier(owner) {                      \
-    standard_name_ = Standard;                                                           \
-  }                                                                                      \
-  std::string Class::Description() const { return Text; }
+#define DEFINE_SPECIFIER(Class, Standard, Text)                     \
+  Class::Class(TComponent* owner) : TStandardPathSpecifier(owner) { \
+    standard_name_ = Standard;                                      \
+  }                                                                 \
+  std::string Class::Description() const {                          \
+    return Text;                                                    \
+  }
 
 DEFINE_SPECIFIER(TpsBDEDLL, "psBDEDLL", "Borland Database Engine DLL Path")
 DEFINE_SPECIFIER(TpsCommonFiles, "psCommonFiles",
@@ -110,9 +119,11 @@ DEFINE_SPECIFIER(TpsContainerArchiveFile, "psContainerArchiveFile",
 DEFINE_SPECIFIER(TpsContainerDestDir, "psContainerDestDir", "Path of the group (container)")
 DEFINE_SPECIFIER(TpsDesktopMenu, "psDesktopMenu", "Path of the Desktop")
 DEFINE_SPECIFIER(TpsInstallSource, "psInstallSource", "Path from which the user ran the install")
-DEFINE_SPECIFIER(TpsMainInstall, "psMainInstall", "Path of the destination directory of the TInstall")
+DEFINE_SPECIFIER(TpsMainInstall, "psMainInstall",
+                 "Path of the destination directory of the TInstall")
 DEFINE_SPECIFIER(TpsProgramFiles, "psProgramFiles", "Path of the program files directory")
-DEFINE_SPECIFIER(TpsProgramMenu, "psProgramMenu", "Path of the Programs folder under the Start Menu")
+DEFINE_SPECIFIER(TpsProgramMenu, "psProgramMenu",
+                 "Path of the Programs folder under the Start Menu")
 DEFINE_SPECIFIER(TpsStartMenu, "psStartMenu", "Path of Start Menu")
 DEFINE_SPECIFIER(TpsStartupMenu, "psStartupMenu",
                  "Path of the Startup folder in the Programs folder under the Start Menu")
@@ -123,10 +134,14 @@ DEFINE_SPECIFIER(TpsWindow, "psWindow", "Path of the Windows directory")
 #undef DEFINE_SPECIFIER
 
 // Specifiers that accept every object and describe themselves the same way for all.
-#define PLAIN_SPECIFIER(Class, expansion)                                               \
-  void Class::Validate(TInstallContainer*) {}                                           \
-  std::string Class::DescriptionFor(TInstallContainer*) { return Description(); }       \
-  std::string Class::Expand(TInstallContainer*) { return expansion; }
+#define PLAIN_SPECIFIER(Class, expansion)                 \
+  void Class::Validate(TInstallContainer*) {}             \
+  std::string Class::DescriptionFor(TInstallContainer*) { \
+    return Description();                                 \
+  }                                                       \
+  std::string Class::Expand(TInstallContainer*) {         \
+    return expansion;                                     \
+  }
 
 PLAIN_SPECIFIER(TpsCommonFiles, CommonFilesDirectory())
 PLAIN_SPECIFIER(TpsDesktopMenu, DesktopFolder())
@@ -139,7 +154,9 @@ PLAIN_SPECIFIER(TpsWindow, RemoveBackslash(GetWindowsDir()))
 #undef PLAIN_SPECIFIER
 
 void TpsBDEDLL::Validate(TInstallContainer*) {}
-std::string TpsBDEDLL::DescriptionFor(TInstallContainer*) { return Description(); }
+std::string TpsBDEDLL::DescriptionFor(TInstallContainer*) {
+  return Description();
+}
 std::string TpsBDEDLL::Expand(TInstallContainer*) {
   std::string path =
       ReadRegString(kRootLocalMachine, "\\Software\\Borland\\Database Engine", "DLLPath", "");
@@ -158,7 +175,9 @@ void TpsContainerArchiveFile::Validate(TInstallContainer* obj) {
         "not a TFileRelated descendant",
         object->Name());
 }
-std::string TpsContainerArchiveFile::DescriptionFor(TInstallContainer*) { return Description(); }
+std::string TpsContainerArchiveFile::DescriptionFor(TInstallContainer*) {
+  return Description();
+}
 std::string TpsContainerArchiveFile::Expand(TInstallContainer* obj) {
   Validate(obj);
   auto* container = static_cast<TFileRelated*>(static_cast<TInstallObject*>(obj)->Container());
@@ -187,8 +206,12 @@ std::string TpsContainerDestDir::Expand(TInstallContainer* obj) {
   return RemoveBackslash(static_cast<TInstallObject*>(obj)->Container()->GetFullDestDir());
 }
 
-void TpsInstallSource::Validate(TInstallContainer* obj) { RequireInstall(obj); }
-std::string TpsInstallSource::DescriptionFor(TInstallContainer*) { return Description(); }
+void TpsInstallSource::Validate(TInstallContainer* obj) {
+  RequireInstall(obj);
+}
+std::string TpsInstallSource::DescriptionFor(TInstallContainer*) {
+  return Description();
+}
 std::string TpsInstallSource::Expand(TInstallContainer* obj) {
   Validate(obj);
   return RemoveBackslash(InstallComponent()->SourceDirectory());
@@ -197,16 +220,23 @@ std::string TpsInstallSource::Expand(TInstallContainer* obj) {
 void TpsMainInstall::Validate(TInstallContainer* obj) {
   RequireInstall(obj);
   if (obj == InstallComponent()->AsContainer())
-    throw IEPathSpecifier("Cannot use the ddMainInstallDir path specifier for a TInstall component");
+    throw IEPathSpecifier(
+        "Cannot use the ddMainInstallDir path specifier for a TInstall component");
 }
-std::string TpsMainInstall::DescriptionFor(TInstallContainer*) { return Description(); }
+std::string TpsMainInstall::DescriptionFor(TInstallContainer*) {
+  return Description();
+}
 std::string TpsMainInstall::Expand(TInstallContainer* obj) {
   Validate(obj);
   return RemoveBackslash(InstallComponent()->AsContainer()->GetFullDestDir());
 }
 
-void TpsMainArchiveFile::Validate(TInstallContainer* obj) { RequireInstall(obj); }
-std::string TpsMainArchiveFile::DescriptionFor(TInstallContainer*) { return Description(); }
+void TpsMainArchiveFile::Validate(TInstallContainer* obj) {
+  RequireInstall(obj);
+}
+std::string TpsMainArchiveFile::DescriptionFor(TInstallContainer*) {
+  return Description();
+}
 std::string TpsMainArchiveFile::Expand(TInstallContainer* obj) {
   Validate(obj);
   IInstallComponent* install = InstallComponent();
@@ -248,20 +278,34 @@ void TPathSpecifierList::EnsureStandardSpecifiers(TComponent* owner, bool only_i
     Factory create;
   };
   static const Standard kStandard[] = {
-      {TClassOf<TpsBDEDLL>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsBDEDLL(o); }},
-      {TClassOf<TpsCommonFiles>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsCommonFiles(o); }},
-      {TClassOf<TpsContainerArchiveFile>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsContainerArchiveFile(o); }},
-      {TClassOf<TpsContainerDestDir>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsContainerDestDir(o); }},
-      {TClassOf<TpsDesktopMenu>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsDesktopMenu(o); }},
-      {TClassOf<TpsInstallSource>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsInstallSource(o); }},
-      {TClassOf<TpsMainInstall>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsMainInstall(o); }},
-      {TClassOf<TpsProgramFiles>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsProgramFiles(o); }},
-      {TClassOf<TpsProgramMenu>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsProgramMenu(o); }},
-      {TClassOf<TpsStartMenu>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsStartMenu(o); }},
-      {TClassOf<TpsStartupMenu>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsStartupMenu(o); }},
-      {TClassOf<TpsSystem>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsSystem(o); }},
-      {TClassOf<TpsMainArchiveFile>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsMainArchiveFile(o); }},
-      {TClassOf<TpsWindow>(), [](TComponent* o) -> TCustomPathSpecifier* { return new TpsWindow(o); }},
+      {TClassOf<TpsBDEDLL>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsBDEDLL(o); }},
+      {TClassOf<TpsCommonFiles>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsCommonFiles(o); }},
+      {TClassOf<TpsContainerArchiveFile>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsContainerArchiveFile(o); }},
+      {TClassOf<TpsContainerDestDir>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsContainerDestDir(o); }},
+      {TClassOf<TpsDesktopMenu>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsDesktopMenu(o); }},
+      {TClassOf<TpsInstallSource>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsInstallSource(o); }},
+      {TClassOf<TpsMainInstall>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsMainInstall(o); }},
+      {TClassOf<TpsProgramFiles>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsProgramFiles(o); }},
+      {TClassOf<TpsProgramMenu>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsProgramMenu(o); }},
+      {TClassOf<TpsStartMenu>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsStartMenu(o); }},
+      {TClassOf<TpsStartupMenu>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsStartupMenu(o); }},
+      {TClassOf<TpsSystem>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsSystem(o); }},
+      {TClassOf<TpsMainArchiveFile>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsMainArchiveFile(o); }},
+      {TClassOf<TpsWindow>(),
+       [](TComponent* o) -> TCustomPathSpecifier* { return new TpsWindow(o); }},
   };
   for (const Standard& standard : kStandard) {
     if (only_if_missing) {

@@ -38,14 +38,14 @@ class TStandardPathSpecifier : public TCustomPathSpecifier {
   ~TStandardPathSpecifier() override;
 };
 
-#define VANTOREL_STANDARD_SPECIFIER(Class)                                   \
-  class Class : public TStandardPathSpecifier {                              \
-   public:                                                                   \
-    explicit Class(TComponent* owner);                                       \
-    std::string Description() const override;                               \
-    std::string Expand(TInstallContainer* obj) override;                     \
-    void Validate(TInstallContainer* obj) override;                          \
-    std::string DescriptionFor(TInstallContainer* obj) override;             \
+#define VANTOREL_STANDARD_SPECIFIER(Class)                       \
+  class Class : public TStandardPathSpecifier {                  \
+   public:                                                       \
+    explicit Class(TComponent* owner);                           \
+    std::string Description() const override;                    \
+    std::string Expand(TInstallContainer* obj) override;         \
+    void Validate(TInstallContainer* obj) override;              \
+    std::string DescriptionFor(TInstallContainer* obj) override; \
   }
 
 VANTOREL_STANDARD_SPECIFIER(TpsBDEDLL);

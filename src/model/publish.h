@@ -34,8 +34,9 @@ void PublishFileContainer(TClassBuilder<T>& p) {
   PublishFileRelated(p, true);
   p.Bool("AllowChangeDir", &T::AllowChangeDir, &T::SetAllowChangeDir).Default(true);
   p.Bool("AllowChoice", &T::AllowChoice, &T::SetAllowChoice).Default(true);
-  p.Strings("Description", [](T& o) { return o.Description(); },
-            [](T& o, const TStrings& v) { o.SetDescription(v); });
+  p.Strings(
+      "Description", [](T& o) { return o.Description(); },
+      [](T& o, const TStrings& v) { o.SetDescription(v); });
   p.String("GroupName", &T::GroupName, &T::SetGroupName).NoDefault();
   p.Event("OnAfterInstallObjects", &T::OnAfterInstallObjects);
   p.Event("OnBeforeInstallObjects", &T::OnBeforeInstallObjects);

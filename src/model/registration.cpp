@@ -12,7 +12,9 @@ VANTOREL_CLASS(TInstallContainer, TComponent) {}
 VANTOREL_CLASS(TInstallObject, TInstallContainer) {}
 VANTOREL_CLASS(TFileRelated, TInstallObject) {}
 VANTOREL_CLASS(TFileContainer, TFileRelated) {}
-VANTOREL_CLASS(TInstallFileGroup, TFileContainer) { PublishFileContainer(p); }
+VANTOREL_CLASS(TInstallFileGroup, TFileContainer) {
+  PublishFileContainer(p);
+}
 VANTOREL_CLASS(TCustomInstallFile, TFileRelated) {}
 VANTOREL_CLASS(TInstallFile, TCustomInstallFile) {
   PublishFileRelated(p, false);

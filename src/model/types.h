@@ -21,11 +21,11 @@ using TInstallContainerNotifyEvent = std::function<void(TInstallContainer* conta
 using TAfterInstallObjectsEvent =
     std::function<void(TInstallContainer* container, bool was_aborted)>;
 using TDataReceivedEvent =
-    std::function<void(TObject* sender, const std::string& file_name, int bytes,
-                       int total_bytes, int file_size, const char* buffer)>;
+    std::function<void(TObject* sender, const std::string& file_name, int bytes, int total_bytes,
+                       int file_size, const char* buffer)>;
 using TInstallFileNotifyEvent = std::function<void(TCustomInstallFile* install_file)>;
-using TInstallFileStatusEvent = std::function<void(
-    TCustomInstallFile* install_file, int file_percent_done, int total_percent_done)>;
+using TInstallFileStatusEvent = std::function<void(TCustomInstallFile* install_file,
+                                                   int file_percent_done, int total_percent_done)>;
 using TInstallFileNewDiskEvent =
     std::function<void(TCustomInstallFile* install_file, int new_disk, std::string& path)>;
 using TExternalComponentCall =

@@ -9,6 +9,8 @@ std::string TranslateString(const std::string& text) {
   return g_translate ? g_translate(text) : text;
 }
 
-void SetTranslateFunction(TranslateFunction function) { g_translate = function; }
+void SetTranslateFunction(TranslateFunction function) {
+  g_translate = function;
+}
 
 }  // namespace vantorel

@@ -60,8 +60,7 @@ class IException : public ECustomVantorelAbnormal {
   explicit IException(const std::string& message)
       : ECustomVantorelAbnormal(TranslateString(message)) {}
   template <typename... Args>
-    requires(sizeof...(Args) > 0)
-  IException(const std::string& format, const Args&... args)
+  requires(sizeof...(Args) > 0) IException(const std::string& format, const Args&... args)
       : ECustomVantorelAbnormal(Format(TranslateString(format), args...)) {}
 };
 

@@ -23,7 +23,9 @@ platform::Root RootOfCode(uint8_t code) {
   }
 }
 
-uint8_t RootCodeOf(platform::Root root) { return static_cast<uint8_t>(root); }
+uint8_t RootCodeOf(platform::Root root) {
+  return static_cast<uint8_t>(root);
+}
 
 void WriteRegString(uint8_t root, const std::string& key, const std::string& name,
                     const std::string& value) {
@@ -33,8 +35,7 @@ void WriteRegString(uint8_t root, const std::string& key, const std::string& nam
         Format("Cannot install into registry. Key: %s Ident: %s Value %s", key, name, value));
 }
 
-void WriteRegInteger(uint8_t root, const std::string& key, const std::string& name,
-                     int32_t value) {
+void WriteRegInteger(uint8_t root, const std::string& key, const std::string& name, int32_t value) {
   platform::RegKey reg = platform::RegKey::Open(RootOfCode(root), key, true, true);
   if (!reg.IsOpen() || !reg.WriteDWord(name, static_cast<uint32_t>(value)))
     throw EIRCannotWriteValue(key);

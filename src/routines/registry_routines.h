@@ -24,8 +24,7 @@ uint8_t RootCodeOf(platform::Root root);
 // Create `key` if needed and write; a failure raises EIRCannotWriteValue.
 void WriteRegString(uint8_t root, const std::string& key, const std::string& name,
                     const std::string& value);
-void WriteRegInteger(uint8_t root, const std::string& key, const std::string& name,
-                     int32_t value);
+void WriteRegInteger(uint8_t root, const std::string& key, const std::string& name, int32_t value);
 // The value, or `default_value` when the key or value is missing or cannot be read.
 std::string ReadRegString(uint8_t root, const std::string& key, const std::string& name,
                           const std::string& default_value);

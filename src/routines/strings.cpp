@@ -5,9 +5,15 @@
 namespace vantorel {
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+bool IsPathDelimiter(char c) {
+  return c == '\\' || c == '/' || c == ':';
+}
 
 // Index just past the last "\", "/" or ":"; 0 when there is none.
 size_t NameStart(const std::string& path) {
@@ -82,9 +88,9 @@ std::string LowerCase(const std::string& s) {
 }
 
 bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiUpper(x) == AsciiUpper(y);
+         });
 }
 
 std::string Trim(const std::string& s) {
@@ -95,7 +101,9 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
+std::string ExtractFilePath(const std::string& path) {
+  return path.substr(0, NameStart(path));
+}
 
 std::string ExtractFileDir(const std::string& path) {
   size_t start = NameStart(path);
@@ -106,7 +114,9 @@ std::string ExtractFileDir(const std::string& path) {
   return path.substr(0, start);
 }
 
-std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+std::string ExtractFileName(const std::string& path) {
+  return path.substr(NameStart(path));
+}
 
 std::string ExtractFileExt(const std::string& path) {
   size_t start = NameStart(path);

@@ -24,8 +24,7 @@ TEST_F(ContainerOrder, GroupsByRegisteredTypeThenOrder) {
   auto* file2 = Make<TInstallFile>("File2");
   for (TInstallObject* o : std::initializer_list<TInstallObject*>{file1, sub, grab, file2})
     o->SetContainer(group);
-  EXPECT_EQ(Names(group),
-            (std::vector<std::string>{"Sub/0", "File1/0", "File2/1", "Grab/0"}));
+  EXPECT_EQ(Names(group), (std::vector<std::string>{"Sub/0", "File1/0", "File2/1", "Grab/0"}));
 }
 
 TEST_F(ContainerOrder, ExplicitOrderPlacesWithinTheGroup) {
@@ -176,9 +175,12 @@ TEST(InstallTypes, WillInstall) {
     TInstallType current;
     bool will;
   } cases[] = {
-      {true, {itAlways}, itCompact, true},   {true, {itFull}, itCompact, false},
-      {true, {itFull}, itFull, true},        {true, {itFull}, itAlways, true},
-      {true, {itFull}, itCustom, true},      {false, {itAlways}, itAlways, false},
+      {true, {itAlways}, itCompact, true},
+      {true, {itFull}, itCompact, false},
+      {true, {itFull}, itFull, true},
+      {true, {itFull}, itAlways, true},
+      {true, {itFull}, itCustom, true},
+      {false, {itAlways}, itAlways, false},
       {true, {itFull, itCompact}, itCompact, true},
   };
   for (const Case& c : cases) {
@@ -199,7 +201,9 @@ TEST_F(ContainerProcess, EventsAndCallsByIncludeAndType) {
     TInstallType current;
     std::vector<std::string> expected;
   } cases[] = {
-      {true, {itAlways}, itAlways,
+      {true,
+       {itAlways},
+       itAlways,
        {"before", "G:-990", "G:-999", "G:-992", "G:-996", "after", "G:-989"}},
       {false, {itAlways}, itAlways, {"before", "G:-990"}},
       {true, {itFull}, itCompact, {"before", "G:-990", "G:-999"}},
@@ -238,10 +242,9 @@ TEST_F(ContainerProcess, SubContainersProcessInOrderAndInfoEventsClimbOnlyInAPha
   Recorder(outer);
   Recorder(inner);
   outer->Process();
-  EXPECT_EQ(log_, (std::vector<std::string>{"Outer:-990", "Outer:-999", "Outer:-992",
-                                            "Inner:-990", "Inner:-999", "Inner:-992",
-                                            "Inner:-996", "Inner:-989", "Outer:-996",
-                                            "Outer:-989"}));
+  EXPECT_EQ(log_, (std::vector<std::string>{"Outer:-990", "Outer:-999", "Outer:-992", "Inner:-990",
+                                            "Inner:-999", "Inner:-992", "Inner:-996", "Inner:-989",
+                                            "Outer:-996", "Outer:-989"}));
   // Outside a phase a report goes nowhere.
   std::vector<int> seen;
   struct Spy : TInstallFileGroup {
@@ -294,8 +297,8 @@ TEST(GlobalLists, PercentRoundsHalvesToEven) {
   struct Case {
     double part, whole;
     int32_t percent;
-  } cases[] = {{1, 8, 12}, {3, 8, 38}, {5, 1000, 0}, {15, 1000, 2}, {0, 0, 0}, {5, 0, 0},
-               {10, 10, 100}};
+  } cases[] = {{1, 8, 12}, {3, 8, 38}, {5, 1000, 0}, {15, 1000, 2},
+               {0, 0, 0},  {5, 0, 0},  {10, 10, 100}};
   for (const Case& c : cases) EXPECT_EQ(PercentOf(c.part, c.whole), c.percent) << c.part;
 }
 

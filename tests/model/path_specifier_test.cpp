@@ -96,8 +96,7 @@ TEST_F(PathSpecifierTest, BdeDllPathTakesTheFirstEntry) {
 
 TEST_F(PathSpecifierTest, DestinationsChainThroughContainers) {
   RegistryValues values;
-  values.Set(platform::Root::LocalMachine, kCurrentVersion, "ProgramFilesDir",
-             "C:\\Program Files");
+  values.Set(platform::Root::LocalMachine, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
   auto* group = Make<TInstallFileGroup>("Group");
   group->SetDestDirType(StandardPathSpecifiers().FindByClass<TpsProgramFiles>());
   group->SetDestDir("\\App");

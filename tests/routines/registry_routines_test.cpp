@@ -24,11 +24,11 @@ TEST_F(RegistryRoutines, RootCodes) {
     uint8_t code;
     platform::Root root;
   } cases[] = {
-      {0, platform::Root::ClassesRoot},   {1, platform::Root::CurrentConfig},
-      {2, platform::Root::CurrentUser},   {3, platform::Root::DynData},
-      {4, platform::Root::LocalMachine},  {5, platform::Root::Users},
+      {0, platform::Root::ClassesRoot},     {1, platform::Root::CurrentConfig},
+      {2, platform::Root::CurrentUser},     {3, platform::Root::DynData},
+      {4, platform::Root::LocalMachine},    {5, platform::Root::Users},
       {0x84, platform::Root::LocalMachine},  // only the low 7 bits count
-      {6, platform::Root::CurrentUser},   {0x7F, platform::Root::CurrentUser},
+      {6, platform::Root::CurrentUser},     {0x7F, platform::Root::CurrentUser},
   };
   for (const auto& c : cases) EXPECT_EQ(RootOfCode(c.code), c.root) << int(c.code);
   EXPECT_EQ(RootCodeOf(platform::Root::LocalMachine), kRootLocalMachine);

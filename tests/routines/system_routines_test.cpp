@@ -14,15 +14,15 @@ TEST(SystemRoutines, WindowsVersionCodes) {
     uint32_t platform_id, major, minor;
     uint8_t code;
   } cases[] = {
-      {0, 3, 11, 0},  // Win32s
-      {1, 4, 0, 1},   // the 95 family
-      {1, 4, 10, 1},  //
-      {2, 3, 51, 3},  // NT 3.51
-      {2, 3, 5, 3},   // NT 3.5
-      {2, 4, 0, 2},   // NT 4.0
-      {2, 6, 1, 2},   //
+      {0, 3, 11, 0},   // Win32s
+      {1, 4, 0, 1},    // the 95 family
+      {1, 4, 10, 1},   //
+      {2, 3, 51, 3},   // NT 3.51
+      {2, 3, 5, 3},    // NT 3.5
+      {2, 4, 0, 2},    // NT 4.0
+      {2, 6, 1, 2},    //
       {2, 13, 50, 3},  // the text "13.50" holds "3.5": the rule is textual
-      {3, 10, 0, 4},  // anything else
+      {3, 10, 0, 4},   // anything else
   };
   for (const auto& c : cases)
     EXPECT_EQ(WindowsVersionCode(c.platform_id, c.major, c.minor), c.code)

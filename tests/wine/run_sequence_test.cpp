@@ -18,7 +18,9 @@
 namespace vantorel {
 namespace {
 
-std::string Env(const char* name) { return platform::GetEnv(name).value_or(""); }
+std::string Env(const char* name) {
+  return platform::GetEnv(name).value_or("");
+}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(platform::NativePath(path), std::ios::binary);
@@ -98,7 +100,9 @@ class InstallProgram : public ::testing::Test {
     EXPECT_TRUE(platform::StartProgramAndWait(command, false, 60000, exit_code));
     return exit_code;
   }
-  std::vector<std::string> Events() { return Lines(ReadAll(log_)); }
+  std::vector<std::string> Events() {
+    return Lines(ReadAll(log_));
+  }
   std::vector<headless::TTranscriptEntry> Messages() {
     std::vector<headless::TTranscriptEntry> boxes;
     for (auto& entry : headless::ParseTranscript(ReadAll(transcript_)))
@@ -114,17 +118,35 @@ class InstallProgram : public ::testing::Test {
 
 TEST_F(InstallProgram, WalksTheRunSequenceAndRemovesItsRecord) {
   EXPECT_EQ(Run(ProjectForm(), "-d \"-sC:\\dist\""), 0u);
-  EXPECT_EQ(Events(), (std::vector<std::string>{
-                          "OnBeforeReadArchiveInfo", "Install1 -984", "Install1 -974",
-                          "Install1 -973", "OnAfterReadArchiveInfo", "Install1 -983",
-                          "OnAfterInitialized", "Install1 -986", "Install1 -976",
-                          "Install1 -975", "Install1 -982", "Install1 -981", "Install1 -977",
-                          "Install1 -980", "record \\SOFTWARE\\Vantorel\\Install\\Install0",
-                          "  Path REG_SZ", "  CreationDate REG_BINARY", "  Size REG_DWORD",
-                          "  LastRunDate REG_BINARY", "OnBeforeProcess Install1",
-                          "Install1 -990", "Install1 -999", "Install1 -992", "Install1 -996",
-                          "Install1 -989", "OnBeforeNotifyGoodInstall", "Install1 -995",
-                          "Install1 -979", "OnAfterNotifyGoodInstall"}));
+  EXPECT_EQ(Events(), (std::vector<std::string>{"OnBeforeReadArchiveInfo",
+                                                "Install1 -984",
+                                                "Install1 -974",
+                                                "Install1 -973",
+                                                "OnAfterReadArchiveInfo",
+                                                "Install1 -983",
+                                                "OnAfterInitialized",
+                                                "Install1 -986",
+                                                "Install1 -976",
+                                                "Install1 -975",
+                                                "Install1 -982",
+                                                "Install1 -981",
+                                                "Install1 -977",
+                                                "Install1 -980",
+                                                "record \\SOFTWARE\\Vantorel\\Install\\Install0",
+                                                "  Path REG_SZ",
+                                                "  CreationDate REG_BINARY",
+                                                "  Size REG_DWORD",
+                                                "  LastRunDate REG_BINARY",
+                                                "OnBeforeProcess Install1",
+                                                "Install1 -990",
+                                                "Install1 -999",
+                                                "Install1 -992",
+                                                "Install1 -996",
+                                                "Install1 -989",
+                                                "OnBeforeNotifyGoodInstall",
+                                                "Install1 -995",
+                                                "Install1 -979",
+                                                "OnAfterNotifyGoodInstall"}));
   EXPECT_TRUE(Messages().empty());
   EXPECT_FALSE(VantorelKeyExists());
 }
@@ -141,15 +163,16 @@ TEST_F(InstallProgram, EndsOfARunByExitStatus) {
   } cases[] = {
       {"loading program without -s", ProjectForm(), "", 1,
        "The path of the loading program was not passed correctly.", false, true},
-      {"user abort", ProjectForm("    OnAfterInitialized = AbortInstall\n"),
-       "-d \"-sC:\\dist\"", 2, "", false, true},
+      {"user abort", ProjectForm("    OnAfterInitialized = AbortInstall\n"), "-d \"-sC:\\dist\"", 2,
+       "", false, true},
       {"error during the run", ProjectForm("    OnAfterInitialized = FailInstall\n"),
        "-d \"-sC:\\dist\"", 1, "The test asked this install to fail", true, true},
       {"invalid parameter -q", ProjectForm(), "-q", 1, "Invalid parameter <-q>.", false, false},
-      {"invalid parameter x", ProjectForm(), "-sC:\\dist x", 1, "Invalid parameter <x>.", false, false},
+      {"invalid parameter x", ProjectForm(), "-sC:\\dist x", 1, "Invalid parameter <x>.", false,
+       false},
       {"lone dash", ProjectForm(), "-", 1, "Invalid parameter <->.", false, false},
-      {"-d without -s", ProjectForm(), "-d", 1, "You forgot to pass in the build directory.",
-       false, false},
+      {"-d without -s", ProjectForm(), "-d", 1, "You forgot to pass in the build directory.", false,
+       false},
       {"second install", ProjectForm() + "", "-d \"-sC:\\dist\"", 1,
        "does not currently support the use of 2 TInstall components", false, false},
   };
@@ -171,12 +194,11 @@ TEST_F(InstallProgram, EndsOfARunByExitStatus) {
       std::string text = messages[0].Texts().empty() ? "" : messages[0].Texts()[0];
       EXPECT_NE(text.find(c.message), std::string::npos) << text;
     }
-    EXPECT_EQ(platform::KeyExists(platform::Root::LocalMachine,
-                                  "SOFTWARE\\Vantorel\\Install\\Install0"),
-              c.record_kept);
+    EXPECT_EQ(
+        platform::KeyExists(platform::Root::LocalMachine, "SOFTWARE\\Vantorel\\Install\\Install0"),
+        c.record_kept);
     std::vector<std::string> events = Events();
-    bool failure_notice =
-        std::find(events.begin(), events.end(), "Install1 -978") != events.end();
+    bool failure_notice = std::find(events.begin(), events.end(), "Install1 -978") != events.end();
     EXPECT_EQ(failure_notice, c.failure_notice);
   }
 }
