@@ -325,9 +325,8 @@ void TCustomInstall::RunInstallation() {
                    ccDialogPhase981, ccDialogPhase977, ccBeforeInstallDialogs})
     BroadcastComponentCall(this, code, nullptr);
   Process();
-  for (int i = 0; i < SelfRegistrationQueue().Count(); ++i) {
-    // Self-registration arrives with the install files; the queue stays empty until then.
-  }
+  for (int i = 0; i < SelfRegistrationQueue().Count(); ++i)
+    SelfRegistrationQueue().Items(i)->Register();
   if (unfinished_count_ > 0 || reboot_) RegisterRunOnce();
   bool reboot_decided = reboot_;
   if (reboot_decided) BroadcastComponentCall(this, ccReboot, nullptr);

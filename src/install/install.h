@@ -69,7 +69,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
 
   // The unfinished list and the install record.
   virtual void ClearUnfinished();
-  virtual void AddUnfinished(const std::string& subject, int code);
+  void AddUnfinished(const std::string& subject, int code) override;
   virtual void ReadUnfinished(TStrings& list);
   virtual void RegisterRunOnce();
   std::string RunOnceCommand() const;
@@ -96,7 +96,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   TStrings* PresetupFiles() { return &presetup_files_; }
   void SetPresetupFiles(const TStrings& v);
   bool Reboot() const { return reboot_; }
-  void SetReboot(bool v) { reboot_ = v; }
+  void SetReboot(bool v) override { reboot_ = v; }
   bool RunAutomatic() const { return run_automatic_; }
   void SetRunAutomatic(bool v) { run_automatic_ = v; }
   bool UseLoadingProgram() const { return use_loading_program_; }

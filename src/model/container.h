@@ -218,6 +218,10 @@ class IInstallComponent {
   virtual TDistributeType DistributeType() const = 0;
   virtual TCustomNetInstallLocation* NetLocation() const = 0;
   virtual bool Running() const = 0;
+  // A file will only take its place at the next start of the machine.
+  virtual void SetReboot(bool v) = 0;
+  // Work the run after the restart must finish (code 0: a file registers itself; 1: a batch).
+  virtual void AddUnfinished(const std::string& subject, int code) = 0;
 };
 // The install component of the process, or nullptr.
 IInstallComponent* InstallComponent();

@@ -15,6 +15,14 @@ using TCompressOptions = TSet<TCompressOption>;
 
 class TFileStatusParameter;
 class TDiskParameter;
+class TVtrlCompress;
+
+// The one archive engine of the process, made on first use. Its Abort flag is the run's cancel.
+TVtrlCompress& SharedArchiveEngine();
+
+// Where an object's net archives go below the build folder: host and directory of its location.
+// Raises IEFileRel_NoNetLocation when no location serves it.
+std::string NetPath(const TFileRelated* object);
 
 class TFileContainer : public TFileRelated {
  public:
@@ -43,10 +51,18 @@ class TFileContainer : public TFileRelated {
   virtual int64_t SumSize(bool all, bool recursive) const;
   int64_t DirectSize(bool all) const { return SumSize(all, false); }
   int64_t TotalSize(bool all) const { return SumSize(all, true); }
+  virtual void RunPhase(uint8_t phase);
+  virtual void CopyFiles();
   virtual void FreeInstallFiles();
+  virtual void Compress(TCompressOptions options);
+  virtual TCustomInstallFile* FindFileBySource(const std::string& path) const;
+  virtual int64_t CompressedSize(bool all) const;
   virtual std::string GetLocalArchivePath();
   virtual void ReadInfoFromArchive();
+  virtual void ReadFileInfo();
   virtual bool NeedsArchiveDownload() const;
+  // Whether the last install phase ended with the engine's Abort flag set.
+  bool WasAborted() const { return was_aborted_; }
 
   void InstallObjects() override;
   void DoInformationEventControl(TObject* sender, int code, TObject* po) override;
@@ -66,7 +82,10 @@ class TFileContainer : public TFileRelated {
   void SetPhase(uint8_t v) { phase_ = v; }
   // Reports to the container above, if any.
   void NotifyParent(int code, TObject* po);
-  void ProgressStep(int code, TObject* po);
+  void ProgressStep(TFileStatusParameter& status, TCustomInstallFile* file);
+  void WholeFileStep(TCustomInstallFile* file);
+  void CompressObject(TFileRelated* object, TCompressOptions options,
+                      const std::string& archive_dir);
 
   int32_t total_ = 0;
   int32_t done_ = 0;
@@ -77,12 +96,15 @@ class TFileContainer : public TFileRelated {
   TStringList description_;
   std::string group_name_;
   uint8_t phase_ = 0;
+  bool was_aborted_ = false;
 };
 
 class TInstallFileGroup : public TFileContainer {
  public:
   explicit TInstallFileGroup(TComponent* owner);
   void AfterConstruction() override;
+  // Drops (and destroys) the files whose source no longer exists.
+  virtual void RemoveMissingFiles();
 };
 
 }  // namespace vantorel

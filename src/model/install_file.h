@@ -1,6 +1,6 @@
 #pragma once
-// A single file of the install: where it comes from, where it goes and what it looked like in
-// the archive.
+// A single file of the install: where it comes from, where it goes, in which archive it
+// travels, when an existing copy may be replaced and what is registered once it is in place.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +11,16 @@
 
 namespace vantorel {
 
+class TVtrlCompress;
+class TCustomPathSpecifier;
+
+VANTOREL_ENUM(TInstallFileType, iftNormal, iftJustADLL, iftApplicationSpecificDLL,
+              iftVendorSharedDLL, iftSystemWideDLL);
+VANTOREL_ENUM(TInstallFileState, ifsNone, ifsCompress, ifsInstall, ifsCopying);
+
+// Install files number themselves for their archive entries; there are this many numbers.
+inline constexpr int kMaxInstallFiles = 2000;
+
 class TCustomInstallFile : public TFileRelated {
  public:
   explicit TCustomInstallFile(TComponent* owner);
@@ -19,37 +29,125 @@ class TCustomInstallFile : public TFileRelated {
   int RegisteredType() const override { return kRegInstallFile; }
 
   const std::string& FileName() const { return file_name_; }
-  void SetFileName(const std::string& v) { file_name_ = v; }
+  virtual void SetFileName(const std::string& v);
   const std::string& IncludeFromDir() const { return include_from_dir_; }
-  void SetIncludeFromDir(const std::string& v) { include_from_dir_ = v; }
+  virtual void SetIncludeFromDir(const std::string& v);
   // The name at the destination; FileName when empty.
   std::string DestName() const { return dest_name_.empty() ? file_name_ : dest_name_; }
   const std::string& DestNameValue() const { return dest_name_; }
-  void SetDestName(const std::string& v) { dest_name_ = v; }
+  virtual void SetDestName(const std::string& v);
+  bool ActiveX() const { return active_x_; }
+  virtual void SetActiveX(bool v);
+  TInstallFileType FileType() const { return file_type_; }
+  virtual void SetFileType(TInstallFileType v);
+  bool RegisterAsHelp() const { return register_as_help_; }
+  void SetRegisterAsHelp(bool v) { register_as_help_ = v; }
   bool RunAfterInstall() const { return run_after_install_; }
   void SetRunAfterInstall(bool v) { run_after_install_ = v; }
+  bool UpdateDLLCounter() const { return update_dll_counter_; }
+  void SetUpdateDLLCounter(bool v) { update_dll_counter_ = v; }
   TOverwriteType OverwriteMode() const { return overwrite_mode_; }
   void SetOverwriteMode(TOverwriteType v) { overwrite_mode_ = v; }
+  int32_t UniqueID() const { return unique_id_; }
+  void SetUniqueID(int32_t v) { unique_id_ = v; }
+  TInstallFileState State() const { return state_; }
+  // Runs the operation of the state (compress, install, copy) and returns to ifsNone.
+  virtual void SetState(TInstallFileState v);
 
-  // What the archive (or the remote file list) says of the file.
+  void SetContainer(TInstallContainer* v) override;
+  void SetDestDir(const std::string& v) override;
+  void SetDestDirType(TCustomPathSpecifier* v) override;
+
+  // What the archive (or the source file, or the remote file list) says of the file.
   int32_t Size() const { return size_; }
   TDateTime FileDate() const { return file_date_; }
   const std::string& Version() const { return version_; }
+  int32_t CompressedSize() const { return compressed_size_; }
   void SetArchiveInformation(int32_t size, TDateTime date, const std::string& version);
+  uint8_t CompressedMarker() const { return compressed_marker_; }
+  bool NetArchived() const { return net_archived_ != 0; }
+  void SetNetArchived(bool v) { net_archived_ = v ? 1 : 0; }
+  const std::string& LastArchivePath() const { return last_archive_path_; }
 
-  // The path the file is installed at: its destination directory and DestName.
-  std::string InstalledPath();
+  bool TargetExisted() const { return target_existed_; }
+  bool ReplacedAtReboot() const { return replaced_at_reboot_; }
+  bool ShouldInstall() const { return should_install_; }
 
-  virtual void ReadInfoFromArchive() {}
+  std::string DestPath();
+  std::string SourcePath() const;
+  std::string InstalledPath() { return DestPath(); }
+  bool NeedsOwnArchive() const;
+
+  virtual void AbortRequested();
+  virtual void RegisterServerDll();
+  virtual void RegisterServerExe();
+  void Register();
+  virtual void PrepareReplace();
+  virtual void CompressFile();
+  virtual void CopyFile();
+  virtual void ReadInfoFromArchive();
+  virtual void ReadFileInfo();
+  virtual bool HasOleSelfRegister();
+  virtual bool IncrementSharedDLLCount();
+
+  void InstallObjects() override;
+  void WriteUninstallInfo(const std::string& key) override;
+  std::string GetFullArchiveFile() override;
+  void ResumeAfterReboot() override;
+  void Loaded() override;
+
+  TInstallFileNotifyEvent OnAfterCompress;
+  TInstallFileNotifyEvent OnAfterCopy;
+  TInstallFileNotifyEvent OnAfterInstall;
+  TInstallFileNotifyEvent OnBeforeCompress;
+  TInstallFileNotifyEvent OnBeforeCopy;
+  TInstallFileNotifyEvent OnBeforeInstall;
+  TInstallFileStatusEvent OnStatus;
+  TInstallFileNewDiskEvent OnNewDisk;
+  TInstallFileNotifyEvent OnReplacing;
 
  private:
-  std::string file_name_;
-  std::string include_from_dir_;
-  std::string dest_name_;
-  bool run_after_install_ = false;
-  TOverwriteType overwrite_mode_ = owAlways;
-  int32_t size_ = 0;
+  // The values the consistency rules work on: the current ones with one of them replaced.
+  struct Settings {
+    TInstallContainer* container;
+    std::string include_from_dir, file_name, dest_name, dest_dir;
+    TCustomPathSpecifier* dest_dir_type;
+    TInstallFileType file_type;
+    bool active_x;
+  };
+  Settings Current() const;
+  void Apply(Settings s);
+
+  void NotifyContainer(int code, TObject* po);
+  void Extract(TVtrlCompress& engine);
+  void AfterInstallSteps();
+  void ReadInfoFrom(const std::string& archive_path);
+  void AttachCallbacks(TVtrlCompress& engine);
+  void ReportStatus(const TlzhFileStats& stats);
+  std::string RequestDisk(int disk);
+  void RequireDestination();
+  void RequireArchive();
+
+  bool target_existed_ = false;
+  bool replaced_at_reboot_ = false;
+  bool should_install_ = false;
+  bool active_x_ = false;
+  int32_t compressed_size_ = 0;
+  uint8_t compressed_marker_ = 0;
+  uint8_t net_archived_ = 0;
+  std::string last_archive_path_;
   TDateTime file_date_ = 0;
+  std::string dest_name_;
+  std::string file_name_;
+  TInstallFileType file_type_ = iftNormal;
+  std::string include_from_dir_;
+  TOverwriteType overwrite_mode_ = owAlways;
+  bool register_as_help_ = false;
+  bool run_after_install_ = false;
+  int32_t size_ = 0;
+  TInstallFileState state_ = ifsNone;
+  int32_t unique_id_ = 0;
+  bool update_dll_counter_ = false;
   std::string version_;
 };
 
@@ -77,5 +175,23 @@ class TCustomInstallFileList {
 TCustomInstallFileList& AllInstallFiles();
 // The files whose self-registration failed during the run, registered again at its end.
 TCustomInstallFileList& SelfRegistrationQueue();
+// Forgets every UniqueID taken (program start; tests).
+void ResetUniqueIDs();
+
+// The messages the install files raise with.
+namespace install_file_message {
+inline constexpr const char* kBlankDestination =
+    "Cannot compress,copy, or install the following file because it's destination directory is "
+    "blank. File is :%s";
+inline constexpr const char* kBlankArchive =
+    "Cannot either compress or decompress the following file because it's archive file property "
+    "is blank. File is :%s";
+inline constexpr const char* kNeedsFileContainer =
+    "The following TInstallFile component %s requires the Container property to be a component "
+    "descended from the TFileContainer component";
+inline constexpr const char* kDuplicate = "There is already a file with the name :%s";
+inline constexpr const char* kTooManyFiles =
+    "%s cannot be numbered: a project holds at most 2000 install files";
+}  // namespace install_file_message
 
 }  // namespace vantorel

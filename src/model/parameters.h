@@ -5,6 +5,7 @@
 #include <string>
 
 #include "archive/archive_types.h"
+#include "framework/classes.h"
 #include "framework/object.h"
 
 namespace vantorel {
@@ -38,6 +39,9 @@ class TMessageParameter : public TObject {
  public:
   std::string MessageText;
 };
+
+// The list of two (the install file and its parameter) that progress and disk reports carry.
+class TParameterList : public TObject, public TList {};
 
 // A percentage as the progress reports compute it: to the nearest integer, halves to even,
 // 0 when the division fails.

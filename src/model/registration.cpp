@@ -17,14 +17,27 @@ VANTOREL_CLASS(TInstallFileGroup, TFileContainer) {
 }
 VANTOREL_CLASS(TCustomInstallFile, TFileRelated) {}
 VANTOREL_CLASS(TInstallFile, TCustomInstallFile) {
+  using F = TInstallFile;
   PublishFileRelated(p, false);
-  p.String("FileName", &TInstallFile::FileName, &TInstallFile::SetFileName);
-  p.String("IncludeFromDir", &TInstallFile::IncludeFromDir, &TInstallFile::SetIncludeFromDir);
-  p.String("DestName", &TInstallFile::DestNameValue, &TInstallFile::SetDestName);
-  p.Bool("RunAfterInstall", &TInstallFile::RunAfterInstall, &TInstallFile::SetRunAfterInstall)
-      .Default(false);
-  p.Enum("OverwriteMode", &TInstallFile::OverwriteMode, &TInstallFile::SetOverwriteMode)
-      .Default(owAlways);
+  p.Bool("ActiveX", &F::ActiveX, &F::SetActiveX).Default(false);
+  p.String("DestName", &F::DestNameValue, &F::SetDestName);
+  p.String("FileName", &F::FileName, &F::SetFileName);
+  p.Enum("FileType", &F::FileType, &F::SetFileType).Default(iftNormal);
+  p.String("IncludeFromDir", &F::IncludeFromDir, &F::SetIncludeFromDir);
+  p.Enum("OverwriteMode", &F::OverwriteMode, &F::SetOverwriteMode).Default(owAlways);
+  p.Bool("RegisterAsHelp", &F::RegisterAsHelp, &F::SetRegisterAsHelp).Default(false);
+  p.Bool("RunAfterInstall", &F::RunAfterInstall, &F::SetRunAfterInstall).Default(false);
+  p.Bool("UpdateDLLCounter", &F::UpdateDLLCounter, &F::SetUpdateDLLCounter).Default(false);
+  p.Int("UniqueID", &F::UniqueID, &F::SetUniqueID).AlwaysStored();
+  p.Event("OnAfterCompress", &F::OnAfterCompress);
+  p.Event("OnAfterCopy", &F::OnAfterCopy);
+  p.Event("OnAfterInstall", &F::OnAfterInstall);
+  p.Event("OnBeforeCompress", &F::OnBeforeCompress);
+  p.Event("OnBeforeCopy", &F::OnBeforeCopy);
+  p.Event("OnBeforeInstall", &F::OnBeforeInstall);
+  p.Event("OnStatus", &F::OnStatus);
+  p.Event("OnNewDisk", &F::OnNewDisk);
+  p.Event("OnReplacing", &F::OnReplacing);
 }
 
 VANTOREL_CLASS(TCustomNetInstallLocation, TComponent) {}
