@@ -1,0 +1,322 @@
+#include "model/install_file.h"
+
+#include <utility>
+
+#include "file_fixture.h"
+#include "model/exceptions.h"
+#include "model/path_specifier.h"
+#include "platform/registry.h"
+#include "routines/registry_routines.h"
+
+namespace vantorel::testing {
+namespace {
+
+constexpr uint32_t kStamp2017 = 0x4A8B6000;
+constexpr uint32_t kStamp2025 = 0x5A8B6000;
+constexpr uint32_t kStamp2033 = 0x6A8B6000;
+constexpr char kSharedDLLs[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// The install component as the files see it: a group that records what they ask of it.
+class FakeInstall : public TInstallFileGroup, public IInstallComponent {
+ public:
+  using TInstallFileGroup::TInstallFileGroup;
+  TFileContainer* AsContainer() override { return this; }
+  const std::string& SourceDirectory() const override { return source_; }
+  bool HasSwitch(char) const override { return false; }
+  std::string SwitchArgument(char) const override { return ""; }
+  std::string ProductName() const override { return "Model test"; }
+  TDistributeType DistributeType() const override { return dtTraditional; }
+  TCustomNetInstallLocation* NetLocation() const override { return nullptr; }
+  bool Running() const override { return running; }
+  void SetReboot(bool v) override { reboot = v; }
+  void AddUnfinished(const std::string& subject, int code) override {
+    unfinished.emplace_back(subject, code);
+  }
+
+  bool running = false;
+  bool reboot = false;
+  std::vector<std::pair<std::string, int>> unfinished;
+
+ private:
+  std::string source_;
+};
+
+class InstallFileTest : public FileModelTest {
+ protected:
+  void TearDown() override {
+    SetInstallComponent(nullptr);
+    FileModelTest::TearDown();
+  }
+
+  // Builds the archive of `group` from its sources.
+  void Build(TInstallFileGroup* group) { group->Compress(TCompressOptions{coForceNetFilesLocal}); }
+
+  uint32_t SharedCount(TCustomInstallFile* file) {
+    platform::RegKey key =
+        platform::RegKey::Open(platform::Root::LocalMachine, kSharedDLLs, false, false);
+    uint32_t value = 0;
+    if (key.IsOpen()) key.ReadDWord(file->DestPath(), value);
+    return value;
+  }
+};
+
+TEST_F(InstallFileTest, InstallsFromTheGroupArchiveWithDatesAndProgress) {
+  auto* group = Group("Group", "group.arc");
+  auto* a = File(group, "A", "a.txt", "alpha", kStamp2025);
+  auto* b = File(group, "B", "b.txt", "bravo bravo", kStamp2017);
+  b->SetDestName("renamed.txt");
+  Build(group);
+  Recorder(group);
+  std::vector<std::string> after;
+  for (TInstallFile* f : {a, b})
+    f->OnAfterInstall = [&](TCustomInstallFile* file) { after.push_back(file->Name()); };
+  int last_percent = -1;
+  group->OnStatus = [&](TCustomInstallFile*, int, int total) { last_percent = total; };
+
+  group->Process();
+
+  EXPECT_EQ(Read(root_ + "\\dest\\a.txt"), "alpha");
+  EXPECT_EQ(Read(root_ + "\\dest\\renamed.txt"), "bravo bravo");
+  uint32_t stamp = 0;
+  ASSERT_TRUE(platform::GetFileDosDateTime(root_ + "\\dest\\renamed.txt", stamp));
+  EXPECT_EQ(stamp, kStamp2017);
+  EXPECT_EQ(after, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(last_percent, 100);
+  EXPECT_EQ(a->Size(), 5);  // read back from the archive
+  EXPECT_EQ(a->State(), ifsNone);
+  EXPECT_EQ(group->Phase(), 0);
+  EXPECT_FALSE(group->WasAborted());
+  EXPECT_NE(std::find(log_.begin(), log_.end(), "Group:-998"), log_.end());
+}
+
+TEST_F(InstallFileTest, OverwriteRulesAndTheStepsThatRunEitherWay) {
+  struct Case {
+    TOverwriteType mode;
+    uint32_t existing;  // 0: no file at the destination
+    bool installs;
+  } cases[] = {
+      {owAlways, kStamp2033, true}, {owNever, kStamp2017, false},
+      {owNever, 0, true},           {owDate, 0, true},
+      {owDate, kStamp2017, true},   {owDate, kStamp2033, false},
+      {owDate, kStamp2025, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.mode) + "/" + std::to_string(c.existing));
+    auto* group = Group("Group", "group.arc");
+    auto* file = File(group, "F", "f.txt", "new", kStamp2025);
+    file->SetOverwriteMode(c.mode);
+    file->SetUpdateDLLCounter(true);
+    file->SetRegisterAsHelp(true);
+    Build(group);
+    platform::DeleteFile(root_ + "\\dest\\f.txt");
+    if (c.existing != 0) Write(root_ + "\\dest\\f.txt", "old", c.existing);
+    uint32_t count = SharedCount(file);
+    bool after = false;
+    file->OnAfterInstall = [&](TCustomInstallFile*) { after = true; };
+
+    group->Process();
+
+    EXPECT_EQ(Read(root_ + "\\dest\\f.txt"), c.installs ? "new" : "old");
+    EXPECT_EQ(file->ShouldInstall(), c.installs);
+    EXPECT_EQ(file->TargetExisted(), c.existing != 0);
+    EXPECT_TRUE(after);
+    EXPECT_EQ(SharedCount(file), count + 1);
+    EXPECT_EQ(ReadRegString(kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "F.TXT", ""),
+              root_ + "\\dest");
+    group->Free();
+  }
+}
+
+TEST_F(InstallFileTest, FileInUseIsWrittenBesideItAndMovedAtRestart) {
+  FakeInstall install(nullptr);
+  SetInstallComponent(&install);
+  auto* group = Group("Group", "group.arc");
+  auto* file = File(group, "Lib", "lib.dll", "new library");
+  Build(group);
+  Write(root_ + "\\dest\\lib.dll", "old library");
+  // A read-only file cannot be deleted, as a file in use cannot.
+  ASSERT_TRUE(platform::SetFileAttributes(root_ + "\\dest\\lib.dll", platform::kAttrReadOnly));
+
+  struct Case {
+    std::string expected_name;
+  } cases[] = {{"lib.1"}, {"lib.2"}};
+  for (const Case& c : cases) {
+    install.unfinished.clear();
+    install.reboot = false;
+    file->SetDestName("lib.dll");
+    group->Process();
+    EXPECT_TRUE(file->ReplacedAtReboot());
+    EXPECT_EQ(file->DestName(), c.expected_name);
+    EXPECT_EQ(Read(root_ + "\\dest\\" + c.expected_name), "new library");
+    EXPECT_EQ(Read(root_ + "\\dest\\lib.dll"), "old library");
+    EXPECT_TRUE(install.reboot);
+    ASSERT_FALSE(install.unfinished.empty());
+    EXPECT_EQ(install.unfinished.back(), (std::pair<std::string, int>{"Lib", 0}));
+    // Where the system cannot move at restart, a batch file does it on the next start.
+    for (const auto& [subject, code] : install.unfinished) {
+      if (code != 1) continue;
+      std::string batch = Read(subject);
+      EXPECT_NE(batch.find("erase "), std::string::npos);
+      EXPECT_NE(batch.find("move "), std::string::npos);
+      platform::DeleteFile(subject);
+    }
+  }
+}
+
+TEST_F(InstallFileTest, FailedSelfRegistrationWaitsForTheEndOfTheRun) {
+  FakeInstall install(nullptr);
+  SetInstallComponent(&install);
+  auto* group = Group("Group", "group.arc");
+  auto* file = File(group, "Server", "server.dll", "not a library");
+  file->SetStateFlag(csLoading, true);
+  file->SetActiveX(true);
+  file->SetStateFlag(csLoading, false);
+  Build(group);
+
+  EXPECT_THROW(group->Process(), IECustomInstallFile);  // before the run: the error is shown
+  EXPECT_EQ(SelfRegistrationQueue().Count(), 0);
+  install.running = true;
+  group->Process();
+  ASSERT_EQ(SelfRegistrationQueue().Count(), 1);
+  EXPECT_EQ(SelfRegistrationQueue().Items(0), file);
+  SelfRegistrationQueue().Clear();
+}
+
+using ConsistencyTest = FileModelTest;
+
+TEST_F(ConsistencyTest, NamesAndTypesBringTheirSettings) {
+  // The main install folder is the install component's.
+  FakeInstall install(nullptr);
+  SetInstallComponent(&install);
+  auto* group = Group("Group", "group.arc");
+  struct Case {
+    std::string what;
+    std::function<void(TInstallFile*)> change;
+    bool active_x, help, dll_counter;
+    TInstallFileType type;
+    TOverwriteType mode;
+    const TClass* dest_type;  // nullptr: the container's destination
+    std::string dest_dir;
+  } cases[] = {
+      {"ocx", [](TInstallFile* f) { f->SetFileName("grid.ocx"); }, true, false, true,
+       iftSystemWideDLL, owVersionDate, TClassOf<TpsSystem>(), ""},
+      {"hlp", [](TInstallFile* f) { f->SetFileName("app.hlp"); }, false, true, false, iftNormal,
+       owAlways, nullptr, ""},
+      {"cnt", [](TInstallFile* f) { f->SetFileName("app.CNT"); }, false, true, false, iftNormal,
+       owAlways, nullptr, ""},
+      {"app dll", [](TInstallFile* f) { f->SetFileType(iftApplicationSpecificDLL); }, false, false,
+       false, iftApplicationSpecificDLL, owVersionDate, TClassOf<TpsMainInstall>(), "\\System"},
+      {"vendor dll", [](TInstallFile* f) { f->SetFileType(iftVendorSharedDLL); }, false, false,
+       true, iftVendorSharedDLL, owVersionDate, TClassOf<TpsCommonFiles>(), "\\System"},
+      {"dll to windows",
+       [](TInstallFile* f) {
+         f->SetFileName("x.dll");
+         f->SetDestDirType(StandardPathSpecifiers().FindByClass<TpsWindow>());
+       },
+       false, false, false, iftNormal, owVersionDate, TClassOf<TpsWindow>(), ""},
+      {"dll to system",
+       [](TInstallFile* f) {
+         f->SetFileName("x.dll");
+         f->SetDestDirType(StandardPathSpecifiers().FindByClass<TpsSystem>());
+       },
+       false, false, true, iftSystemWideDLL, owVersionDate, TClassOf<TpsSystem>(), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto* file = Make<TInstallFile>("F");
+    file->SetContainer(group);
+    file->SetIncludeFromDir(root_ + "\\src");
+    file->SetFileName("plain.txt");
+    c.change(file);
+    EXPECT_EQ(file->ActiveX(), c.active_x);
+    EXPECT_EQ(file->RegisterAsHelp(), c.help);
+    EXPECT_EQ(file->UpdateDLLCounter(), c.dll_counter);
+    EXPECT_EQ(file->FileType(), c.type);
+    EXPECT_EQ(file->OverwriteMode(), c.mode);
+    if (c.dest_type != nullptr) {
+      ASSERT_NE(file->DestDirType(), nullptr);
+      EXPECT_TRUE(file->DestDirType()->ClassType()->InheritsFrom(c.dest_type));
+      EXPECT_EQ(file->DestDir(), c.dest_dir);
+    }
+    EXPECT_EQ(file->DestName(), file->FileName());
+    file->Free();
+  }
+  SetInstallComponent(nullptr);
+}
+
+TEST_F(ConsistencyTest, ContainerMustHoldFilesOnce) {
+  auto* group = Group("Group", "group.arc");
+  File(group, "A", "a.txt", "alpha");
+  auto* twin = Make<TInstallFile>("Twin");
+  twin->SetIncludeFromDir(root_ + "\\SRC");
+  twin->SetFileName("A.TXT");
+  try {
+    twin->SetContainer(group);
+    ADD_FAILURE() << "no error";
+  } catch (const IEfcDuplicateFile& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "There is already a file with the name :" + root_ + "\\SRC\\A.TXT");
+  }
+  EXPECT_EQ(twin->Container(), nullptr);
+  auto* other = Make<TGrabCall>("NotAGroup");
+  try {
+    twin->SetContainer(other);
+    ADD_FAILURE() << "no error";
+  } catch (const IECustomInstallFile& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "The following TInstallFile component Twin requires the Container property to be a "
+              "component descended from the TFileContainer component");
+  }
+}
+
+TEST_F(ConsistencyTest, UniqueIDsAreNeverShared) {
+  ResetUniqueIDs();
+  std::vector<TInstallFile*> files;
+  for (int i = 0; i < kMaxInstallFiles; ++i) {
+    files.push_back(Make<TInstallFile>("F" + std::to_string(i)));
+    ASSERT_EQ(files.back()->UniqueID(), i);
+  }
+  // A 2001st file would have to share a number, and so an archive entry, with another.
+  EXPECT_THROW(Make<TInstallFile>("TooMany"), IECustomInstallFile);
+  files[7]->Free();
+  EXPECT_EQ(Make<TInstallFile>("Again")->UniqueID(), 7);
+}
+
+using UninstallRecordTest = FileModelTest;
+
+TEST_F(UninstallRecordTest, EntriesGoToFilesThenToTheNextKeyThatCanTakeThem) {
+  const std::string key = "\\Software\\VantorelModelTest\\Uninstall";
+  DeleteRegKeyTree(kRootLocalMachine, key);
+  auto* group = Group("Group", "group.arc");
+  auto* a = File(group, "A", "a.txt", "alpha");
+  auto* b = File(group, "B", "b.txt", "bravo");
+  auto* ocx = File(group, "Ocx", "grid.ocx", "ocx");
+  auto* exe = File(group, "Exe", "tool.exe", "exe");
+  exe->SetStateFlag(csLoading, true);
+  exe->SetActiveX(true);
+  exe->SetStateFlag(csLoading, false);
+
+  a->WriteUninstallInfo(key);
+  WriteRegString(kRootLocalMachine, key + "\\Files", "Entries", "not a number");
+  b->WriteUninstallInfo(key);
+  ocx->WriteUninstallInfo(key);
+  exe->WriteUninstallInfo(key);
+
+  struct Row {
+    std::string sub, name, value;
+  } rows[] = {
+      {"Files", "File1", a->DestPath()},
+      {"Files1", "Entries", "1"},
+      {"Files1", "File1", b->DestPath()},
+      {"ActiveX", "Entries", "2"},
+      {"ActiveX", "File1", ocx->DestPath() + ";0"},
+      {"ActiveX", "File2", exe->DestPath() + ";1"},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(ReadRegString(kRootLocalMachine, key + "\\" + r.sub, r.name, "<none>"), r.value)
+        << r.sub << "\\" << r.name;
+  DeleteRegKeyTree(kRootLocalMachine, "\\Software\\VantorelModelTest");
+}
+
+}  // namespace
+}  // namespace vantorel::testing
