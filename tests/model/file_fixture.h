@@ -3,6 +3,8 @@
 // files, the archives and the destinations below it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "model/file_container.h"
@@ -19,8 +21,12 @@ class FileModelTest : public ModelTest {
   void SetUp() override {
     ModelTest::SetUp();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = AddBackslash(platform::GetTempPath()) + "vantorel-model-" + info->test_suite_name() +
-            "-" + info->name();
+    // Archive entries keep 100 characters of a source path: the folder name stays short.
+    std::string test_name = std::string(info->test_suite_name()) + "." + info->name();
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "%08x",
+                  static_cast<unsigned>(std::hash<std::string>{}(test_name)&0xffffffffu));
+    root_ = AddBackslash(platform::GetTempPath()) + "vtm" + tag;
     Clear(root_);
     ForceDirectories(root_ + "\\src");
     ForceDirectories(root_ + "\\dest");

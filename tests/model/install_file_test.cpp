@@ -273,7 +273,9 @@ TEST_F(ConsistencyTest, UniqueIDsAreNeverShared) {
   ResetUniqueIDs();
   std::vector<TInstallFile*> files;
   for (int i = 0; i < kMaxInstallFiles; ++i) {
-    files.push_back(Make<TInstallFile>("F" + std::to_string(i)));
+    std::string name("F");
+    name += std::to_string(i);
+    files.push_back(Make<TInstallFile>(name));
     ASSERT_EQ(files.back()->UniqueID(), i);
   }
   // A 2001st file would have to share a number, and so an archive entry, with another.
