@@ -1,0 +1,183 @@
+// A project with file groups end to end: the build side compresses the groups into their
+// archives in this process, then the install program (a separate process, headless) installs
+// them from that folder; the test reads what arrived on disk and in the registry.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "install/attached_form.h"
+#include "model/file_container.h"
+#include "model/install_file.h"
+#include "model/path_specifier.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "routines/registry_routines.h"
+#include "routines/strings.h"
+#include "routines/system_routines.h"
+
+namespace vantorel {
+namespace {
+
+constexpr uint32_t kStamp = 0x5A8B6000;  // 11 April 2025, 12:00
+constexpr char kExampleSource[] = "C:\\VantorelExample\\files";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Files Example";
+
+std::string Env(const char* name) {
+  return platform::GetEnv(name).value_or("");
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(platform::NativePath(path), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+  platform::File f =
+      platform::File::Open(path, platform::Access::Write, 0, platform::Disposition::CreateAlways);
+  ASSERT_TRUE(f.IsOpen()) << path;
+  ASSERT_EQ(f.Write(text.data(), text.size()), static_cast<int64_t>(text.size()));
+  ASSERT_TRUE(f.SetDosDateTime(kStamp));
+}
+
+void ClearTree(const std::string& dir) {
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(dir, "*", entries)) return;
+  for (const auto& e : entries) {
+    if (e.attributes & platform::kAttrDirectory)
+      ClearTree(dir + "\\" + e.name);
+    else
+      platform::DeleteFile(dir + "\\" + e.name);
+  }
+  platform::RemoveDirectory(dir);
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+class FilesInstall : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = ChangeFileExt(GetTempFile(false), ".e2e");
+    ASSERT_TRUE(platform::CreateDirectory(dir_));
+    src_ = dir_ + "\\src";
+    ASSERT_TRUE(platform::CreateDirectory(src_));
+    platform::SetEnv("VANTOREL_UI", "headless");
+    platform::SetEnv("VANTOREL_TRANSCRIPT", platform::NativePath(dir_ + "\\transcript.txt"));
+    DeleteRegKeyTree(kRootLocalMachine, "SOFTWARE\\Vantorel");
+    DeleteRegKeyTree(kRootLocalMachine, kUninstallKey);
+  }
+  void TearDown() override {
+    DeleteRegKeyTree(kRootLocalMachine, "SOFTWARE\\Vantorel");
+    DeleteRegKeyTree(kRootLocalMachine, kUninstallKey);
+    ClearTree(dir_);
+    ClearTree(dest_);
+  }
+
+  // The build side: the example's groups and files, compressed into the build folder.
+  void Build() {
+    TComponent owner(nullptr);
+    StandardPathSpecifiers().EnsureStandardSpecifiers(&owner, true);
+    struct Spec {
+      const char* group;
+      const char* archive;
+      const char* file;
+      int unique_id;
+    } specs[] = {{"Program", "program.1", "shared.dll", 0},
+                 {"Docs", "docs.1", "readme.txt", 1},
+                 {"Docs", "docs.1", "example.hlp", 2}};
+    std::map<std::string, TInstallFileGroup*> groups;
+    for (const Spec& s : specs) {
+      TInstallFileGroup*& group = groups[s.group];
+      if (group == nullptr) {
+        group = new TInstallFileGroup(&owner);
+        group->SetName(s.group);
+        group->SetArchiveFileType(nullptr);
+        group->SetArchiveFile(dir_ + "\\" + s.archive);
+      }
+      auto* file = new TInstallFile(&owner);
+      file->SetName(std::string("F") + s.file[0]);
+      file->SetIncludeFromDir(src_);
+      file->SetFileName(s.file);
+      file->SetUniqueID(s.unique_id);
+      file->SetContainer(group);
+    }
+    for (auto& [name, group] : groups) group->Compress(TCompressOptions{coForceNetFilesLocal});
+  }
+
+  uint32_t Install() {
+    std::string form = ReadAll(Env("VANTOREL_SOURCE_DIR") + "/examples/files.vform");
+    form = Replace(form, kExampleSource, src_);
+    std::string engine = Env("VANTOREL_BINARY_DIR") + "/tests/vtsetup_recorder";
+#ifdef _WIN32
+    engine += ".exe";
+#endif
+    std::string program = dir_ + "\\files.exe";
+    AttachForm(engine, form, program);
+    uint32_t exit_code = 99;
+    std::string command = "\"" + platform::NativePath(program) + "\" -d \"-s" + dir_ + "\"";
+    EXPECT_TRUE(platform::StartProgramAndWait(command, false, 60000, exit_code));
+    return exit_code;
+  }
+
+  uint32_t SharedCount(const std::string& path) {
+    platform::RegKey key = platform::RegKey::Open(
+        platform::Root::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+        false, false);
+    uint32_t value = 0;
+    if (key.IsOpen()) key.ReadDWord(path, value);
+    return value;
+  }
+
+  std::string dir_, src_, dest_;
+};
+
+TEST_F(FilesInstall, GroupsArriveWithTheirRecords) {
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  ASSERT_TRUE(platform::FileExists(dir_ + "\\program.1"));
+  ASSERT_TRUE(platform::FileExists(dir_ + "\\docs.1"));
+
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  const std::string dll = dest_ + "\\shared.dll";
+  const uint32_t count = SharedCount(dll);
+
+  ASSERT_EQ(Install(), 0u) << ReadAll(dir_ + "\\transcript.txt");
+
+  struct Arrival {
+    std::string path, text;
+  } arrivals[] = {{dll, "a shared library"},
+                  {dest_ + "\\Docs\\readme.txt", "read me"},
+                  {dest_ + "\\Docs\\example.hlp", "help"}};
+  for (const Arrival& a : arrivals) {
+    EXPECT_EQ(ReadAll(a.path), a.text) << a.path;
+    uint32_t stamp = 0;
+    EXPECT_TRUE(platform::GetFileDosDateTime(a.path, stamp));
+    EXPECT_EQ(stamp, kStamp) << a.path;
+  }
+  EXPECT_EQ(SharedCount(dll), count + 1);
+  EXPECT_EQ(
+      ReadRegString(kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "EXAMPLE.HLP", ""),
+      dest_ + "\\Docs");
+  std::vector<std::string> recorded;
+  std::string files_key = std::string(kUninstallKey) + "\\Files";
+  int entries = std::stoi(ReadRegString(kRootLocalMachine, files_key, "Entries", "0"));
+  for (int i = 1; i <= entries; ++i)
+    recorded.push_back(ReadRegString(kRootLocalMachine, files_key, "File" + std::to_string(i), ""));
+  for (const Arrival& a : arrivals)
+    EXPECT_NE(std::find(recorded.begin(), recorded.end(), a.path), recorded.end()) << a.path;
+}
+
+}  // namespace
+}  // namespace vantorel
