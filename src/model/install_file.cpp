@@ -451,8 +451,16 @@ std::string TCustomInstallFile::RequestDisk(int disk) {
 
 // ---- compress and copy ------------------------------------------------------------------------
 
+namespace {
+struct StateScope {
+  TInstallFileState& state;
+  StateScope(TInstallFileState& s, TInstallFileState v) : state(s) { state = v; }
+  ~StateScope() { state = ifsNone; }
+};
+}  // namespace
+
 void TCustomInstallFile::CompressFile() {
-  state_ = ifsCompress;
+  StateScope scope(state_, ifsCompress);
   TVtrlCompress& engine = SharedArchiveEngine();
   try {
     if (OnBeforeCompress) OnBeforeCompress(this);
@@ -483,7 +491,7 @@ void TCustomInstallFile::CompressFile() {
 }
 
 void TCustomInstallFile::CopyFile() {
-  state_ = ifsCopying;
+  StateScope scope(state_, ifsCopying);
   TVtrlCompress& engine = SharedArchiveEngine();
   try {
     if (OnBeforeCopy) OnBeforeCopy(this);
@@ -582,6 +590,9 @@ void TCustomInstallFile::Extract(TVtrlCompress& engine) {
   files.Add(SourcePath());
   engine.SetFilesToProcess(files);
   engine.Extract();
+  // From here on the file is known by the name it will have after the restart: its help entry,
+  // shared count, uninstall record and the registration after the restart name that file.
+  if (replaced_at_reboot_) dest_name_ = replaced_dest_name_;
   AfterInstallSteps();
   if (OnAfterInstall) OnAfterInstall(this);
   NotifyContainer(ieInstallDone, this);
@@ -609,6 +620,7 @@ void TCustomInstallFile::PrepareReplace() {
     temp_name = ChangeFileExt(DestName(), "." + std::to_string(n));
     if (!platform::FileExists(dir + temp_name)) break;
   }
+  replaced_dest_name_ = DestName();
   dest_name_ = temp_name;
   std::string short_target = ShortPathName(target);
   std::string short_temp = AddBackslash(ExtractFileDir(short_target)) + temp_name;

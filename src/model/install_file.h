@@ -136,6 +136,7 @@ class TCustomInstallFile : public TFileRelated {
   uint8_t compressed_marker_ = 0;
   uint8_t net_archived_ = 0;
   std::string last_archive_path_;
+  std::string replaced_dest_name_;  // the name a file in use keeps after the restart
   TDateTime file_date_ = 0;
   std::string dest_name_;
   std::string file_name_;
