@@ -736,7 +736,8 @@ void TCustomInstallFile::RegisterServerExe() {
   if (Trim(GetFullDestDir() + DestName()).empty() || !platform::FileExists(target))
     throw IECustomInstallFile(msg::kBlankDestination, Name());
   CurrentDirectoryScope directory(GetFullDestDir());
-  if (!platform::StartProgram(target + " /REGSERVER", false))
+  // Quoted: a destination under "Program Files" holds blanks.
+  if (!platform::StartProgram("\"" + target + "\" /REGSERVER", false))
     throw IECustomInstallFile(
         "Could not register the ActiveX component, %s, because the WinExec(%s,SW_HIDE) function "
         "returned a value < 32. The file component is %s. The following value is the value of "

@@ -11,6 +11,7 @@
 #include "model/file_container.h"
 #include "model/install_file.h"
 #include "model/path_specifier.h"
+#include "payloads.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -83,17 +84,19 @@ class FilesInstall : public ::testing::Test {
   }
 
   // The build side: the example's groups and files, compressed into the build folder.
-  void Build() {
+  struct Spec {
+    const char* group;
+    const char* archive;
+    const char* file;
+    int unique_id;
+  };
+  void Build(std::vector<Spec> extra = {}) {
     TComponent owner(nullptr);
     StandardPathSpecifiers().EnsureStandardSpecifiers(&owner, true);
-    struct Spec {
-      const char* group;
-      const char* archive;
-      const char* file;
-      int unique_id;
-    } specs[] = {{"Program", "program.1", "shared.dll", 0},
-                 {"Docs", "docs.1", "readme.txt", 1},
-                 {"Docs", "docs.1", "example.hlp", 2}};
+    std::vector<Spec> specs = {{"Program", "program.1", "shared.dll", 0},
+                               {"Docs", "docs.1", "readme.txt", 1},
+                               {"Docs", "docs.1", "example.hlp", 2}};
+    specs.insert(specs.end(), extra.begin(), extra.end());
     std::map<std::string, TInstallFileGroup*> groups;
     for (const Spec& s : specs) {
       TInstallFileGroup*& group = groups[s.group];
@@ -113,8 +116,10 @@ class FilesInstall : public ::testing::Test {
     for (auto& [name, group] : groups) group->Compress(TCompressOptions{coForceNetFilesLocal});
   }
 
-  uint32_t Install() {
+  // Runs the example's install program; `objects` are added to the project form.
+  uint32_t Install(const std::string& objects = "") {
     std::string form = ReadAll(Env("VANTOREL_SOURCE_DIR") + "/examples/files.vform");
+    form.insert(form.rfind("end"), objects);
     form = Replace(form, kExampleSource, src_);
     std::string engine = Env("VANTOREL_BINARY_DIR") + "/tests/vtsetup_recorder";
 #ifdef _WIN32
@@ -123,7 +128,8 @@ class FilesInstall : public ::testing::Test {
     std::string program = dir_ + "\\files.exe";
     AttachForm(engine, form, program);
     uint32_t exit_code = 99;
-    std::string command = "\"" + platform::NativePath(program) + "\" -d \"-s" + dir_ + "\"";
+    std::string command(1, '"');
+    command.append(platform::NativePath(program)).append("\" -d \"-s").append(dir_).append("\"");
     EXPECT_TRUE(platform::StartProgramAndWait(command, false, 60000, exit_code));
     return exit_code;
   }
@@ -177,6 +183,65 @@ TEST_F(FilesInstall, GroupsArriveWithTheirRecords) {
     recorded.push_back(ReadRegString(kRootLocalMachine, files_key, "File" + std::to_string(i), ""));
   for (const Arrival& a : arrivals)
     EXPECT_NE(std::find(recorded.begin(), recorded.end(), a.path), recorded.end()) << a.path;
+}
+
+TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
+  const std::string payloads = Env(VT_PAYLOADS_ENV);
+  if (payloads.empty())
+    GTEST_SKIP() << "needs the Windows payloads (COM server, /REGSERVER program) of the win64 "
+                    "tree; self-registration and starting programs are Windows-only";
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  ASSERT_TRUE(platform::CopyFile(payloads + "\\vtcom.dll", src_ + "\\vtcom.dll", false));
+  ASSERT_TRUE(platform::CopyFile(payloads + "\\vtregexe.exe", src_ + "\\vtregexe.exe", false));
+  Build({{"Program", "program.1", "vtcom.dll", 3}, {"Program", "program.1", "vtregexe.exe", 4}});
+  DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
+  DeleteRegKeyTree(kRootClassesRoot, VTREGEXE_KEY);
+  const std::string marker = dir_ + "\\started.txt";
+  platform::SetEnv(VTREGEXE_MARKER_ENV, marker);
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+
+  const std::string objects =
+      "  object ComServer: TInstallFile\n"
+      "    Container = Program\n"
+      "    DestDirType = psContainerDestDir\n"
+      "    ArchiveFileType = psContainerArchiveFile\n"
+      "    ActiveX = True\n"
+      "    FileName = 'vtcom.dll'\n"
+      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+      "    UniqueID = 3\n"
+      "  end\n"
+      "  object Tool: TInstallFile\n"
+      "    Container = Program\n"
+      "    DestDirType = psContainerDestDir\n"
+      "    ArchiveFileType = psContainerArchiveFile\n"
+      "    ActiveX = True\n"
+      "    FileName = 'vtregexe.exe'\n"
+      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+      "    RunAfterInstall = True\n"
+      "    UniqueID = 4\n"
+      "  end\n";
+  ASSERT_EQ(Install(objects), 0u) << ReadAll(dir_ + "\\transcript.txt");
+  platform::SetEnv(VTREGEXE_MARKER_ENV, std::nullopt);
+
+  EXPECT_TRUE(platform::KeyExists(platform::Root::ClassesRoot, VTCOM_CLSID_KEY));
+  // The program registers itself and is started without waiting for either.
+  bool registered = false, started = false;
+  for (int i = 0; i < 100 && !(registered && started); ++i) {
+    registered = platform::KeyExists(platform::Root::ClassesRoot, VTREGEXE_KEY);
+    started = platform::FileExists(marker);
+    if (!(registered && started)) platform::SleepMs(100);
+  }
+  EXPECT_TRUE(registered);
+  EXPECT_TRUE(started);
+  const std::string active_x = std::string(kUninstallKey) + "\\ActiveX";
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, active_x, "Entries", ""), "2");
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, active_x, "File1", ""), dest_ + "\\vtcom.dll;0");
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, active_x, "File2", ""), dest_ + "\\vtregexe.exe;1");
+  DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
+  DeleteRegKeyTree(kRootClassesRoot, VTREGEXE_KEY);
 }
 
 }  // namespace
