@@ -400,7 +400,11 @@ void TCustomInstallFile::AbortRequested() {
 
 void TCustomInstallFile::AttachCallbacks(TVtrlCompress& engine) {
   engine.OnAborted = [this](TObject*) { AbortRequested(); };
-  engine.OnStatus = [this](TVtrlCompress*, const TlzhFileStats& stats) { ReportStatus(stats); };
+  engine.OnStatus = [this](TVtrlCompress* sender, const TlzhFileStats& stats) {
+    ReportStatus(stats);
+    // Cancel sets the shared engine's flag; a private engine must stop for it as well.
+    if (sender != nullptr && SharedArchiveEngine().Abort()) sender->SetAbort(true);
+  };
   engine.OnNewDisk = [this](TVtrlCompress*, int disk, std::string& path) {
     path = RequestDisk(disk);
   };
@@ -589,7 +593,13 @@ void TCustomInstallFile::Extract(TVtrlCompress& engine) {
   TStringList files;
   files.Add(SourcePath());
   engine.SetFilesToProcess(files);
-  engine.Extract();
+  try {
+    engine.Extract();
+  } catch (const EAIUserAbort&) {
+    // The engine stops inside the file; half a program at its destination is worse than none.
+    platform::DeleteFile(DestPath());
+    throw;
+  }
   // From here on the file is known by the name it will have after the restart: its help entry,
   // shared count, uninstall record and the registration after the restart name that file.
   if (replaced_at_reboot_) dest_name_ = replaced_dest_name_;

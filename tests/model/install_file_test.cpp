@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "archive/compress.h"
 #include "file_fixture.h"
 #include "model/exceptions.h"
 #include "model/path_specifier.h"
@@ -39,6 +40,50 @@ class FakeInstall : public TInstallFileGroup, public IInstallComponent {
 
  private:
   std::string source_;
+};
+
+// Keeps the moves at restart a test registers from acting at a later start of the prefix, and
+// tells which moves it registered.
+class PendingRenames {
+ public:
+  PendingRenames() {
+    key_ = platform::RegKey::Open(platform::Root::LocalMachine, kSessionManager, true, true);
+    existed_ = key_.ReadRaw(kPendingRenames, type_, data_);
+  }
+  ~PendingRenames() {
+    if (existed_)
+      key_.WriteRaw(kPendingRenames, type_, data_);
+    else
+      key_.DeleteValue(kPendingRenames);
+  }
+  PendingRenames(const PendingRenames&) = delete;
+  PendingRenames& operator=(const PendingRenames&) = delete;
+
+  // Whether `to` is to be replaced by `from` at the next start.
+  bool Holds(const std::string& from, const std::string& to) {
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    if (!key_.ReadRaw(kPendingRenames, type, data)) return false;
+    std::vector<std::string> strings;
+    for (size_t pos = 0; pos < data.size();) {
+      size_t end = pos;
+      while (end < data.size() && data[end] != 0) ++end;
+      strings.emplace_back(data.begin() + pos, data.begin() + end);
+      pos = end + 1;
+    }
+    for (size_t i = 0; i + 1 < strings.size(); i += 2)
+      if (SameText(strings[i], "\\??\\" + from) && SameText(strings[i + 1], "!\\??\\" + to))
+        return true;
+    return false;
+  }
+
+ private:
+  static constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  static constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+  platform::RegKey key_;
+  bool existed_ = false;
+  uint32_t type_ = 0;
+  std::vector<uint8_t> data_;
 };
 
 class InstallFileTest : public FileModelTest {
@@ -128,6 +173,7 @@ TEST_F(InstallFileTest, OverwriteRulesAndTheStepsThatRunEitherWay) {
 }
 
 TEST_F(InstallFileTest, FileInUseIsWrittenBesideItAndMovedAtRestart) {
+  PendingRenames pending;
   FakeInstall install(nullptr);
   SetInstallComponent(&install);
   auto* group = Group("Group", "group.arc");
@@ -152,6 +198,10 @@ TEST_F(InstallFileTest, FileInUseIsWrittenBesideItAndMovedAtRestart) {
     EXPECT_TRUE(install.reboot);
     ASSERT_FALSE(install.unfinished.empty());
     EXPECT_EQ(install.unfinished.back(), (std::pair<std::string, int>{"Lib", 0}));
+#ifdef _WIN32
+    // The old file is still there at the restart: the move must be allowed to replace it.
+    EXPECT_TRUE(pending.Holds(root_ + "\\dest\\" + c.expected_name, root_ + "\\dest\\lib.dll"));
+#endif
     // Where the system cannot move at restart, a batch file does it on the next start.
     for (const auto& [subject, code] : install.unfinished) {
       if (code != 1) continue;
@@ -161,6 +211,22 @@ TEST_F(InstallFileTest, FileInUseIsWrittenBesideItAndMovedAtRestart) {
       platform::DeleteFile(subject);
     }
   }
+}
+
+TEST_F(InstallFileTest, CancelDuringTheCopyIsTheUsersAbort) {
+  auto* group = Group("Group", "group.arc");
+  File(group, "A", "a.txt", "alpha");
+  File(group, "Big", "big.bin", std::string(300000, 'x'));
+  Build(group);
+  // What the Cancel button of a progress window does: set the shared engine's flag.
+  group->OnStatus = [](TCustomInstallFile* file, int, int) {
+    if (file->Name() == "Big") SharedArchiveEngine().SetAbort(true);
+  };
+  EXPECT_THROW(group->Process(), EAIUserAbort);
+  EXPECT_EQ(Read(root_ + "\\dest\\a.txt"), "alpha");
+  EXPECT_FALSE(platform::FileExists(root_ + "\\dest\\big.bin")) << "no partial file is left";
+  EXPECT_EQ(group->Phase(), 0);
+  SharedArchiveEngine().SetAbort(false);
 }
 
 TEST_F(InstallFileTest, FailedSelfRegistrationWaitsForTheEndOfTheRun) {

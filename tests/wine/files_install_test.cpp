@@ -107,7 +107,9 @@ class FilesInstall : public ::testing::Test {
         group->SetArchiveFile(dir_ + "\\" + s.archive);
       }
       auto* file = new TInstallFile(&owner);
-      file->SetName(std::string("F") + s.file[0]);
+      std::string name("F");
+      name += std::to_string(s.unique_id);
+      file->SetName(name);
       file->SetIncludeFromDir(src_);
       file->SetFileName(s.file);
       file->SetUniqueID(s.unique_id);
