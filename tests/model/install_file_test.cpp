@@ -1,5 +1,6 @@
 #include "model/install_file.h"
 
+#include <functional>
 #include <utility>
 
 #include "archive/compress.h"
@@ -7,6 +8,7 @@
 #include "model/exceptions.h"
 #include "model/path_specifier.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "routines/registry_routines.h"
 
 namespace vantorel::testing {
@@ -227,6 +229,42 @@ TEST_F(InstallFileTest, CancelDuringTheCopyIsTheUsersAbort) {
   EXPECT_FALSE(platform::FileExists(root_ + "\\dest\\big.bin")) << "no partial file is left";
   EXPECT_EQ(group->Phase(), 0);
   SharedArchiveEngine().SetAbort(false);
+}
+
+// A destination held open by another process without delete sharing, as a running program's
+// library is: the Windows payload vthold.exe holds it until released.
+TEST_F(InstallFileTest, DestinationHeldByAnotherProgram) {
+  const std::string payloads = platform::GetEnv("VANTOREL_PAYLOADS").value_or("");
+  if (payloads.empty())
+    GTEST_SKIP() << "needs vthold.exe of the win64 tree; the posix backend has no other "
+                    "programs that hold files";
+  PendingRenames pending;
+  FakeInstall install(nullptr);
+  SetInstallComponent(&install);
+  auto* group = Group("Group", "group.arc");
+  File(group, "Lib", "lib.dll", "new library");
+  Build(group);
+  const std::string target = root_ + "\\dest\\lib.dll";
+  Write(target, "old library");
+  const std::string ready = root_ + "\\held.ready", release = root_ + "\\held.release";
+  auto quoted = [](const std::string& s) { return "\"" + s + "\""; };
+  ASSERT_TRUE(platform::StartProgram(quoted(payloads + "\\vthold.exe") + " " + quoted(target) +
+                                         " " + quoted(ready) + " " + quoted(release) + " 30000",
+                                     false));
+  auto wait_until = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 200 && !done(); ++i) platform::SleepMs(50);
+    return done();
+  };
+  ASSERT_TRUE(wait_until([&] { return platform::FileExists(ready); }));
+
+  group->Process();
+
+  EXPECT_EQ(Read(root_ + "\\dest\\lib.1"), "new library");
+  EXPECT_TRUE(install.reboot);
+  EXPECT_TRUE(pending.Holds(root_ + "\\dest\\lib.1", target));
+  Write(release, "");
+  EXPECT_TRUE(wait_until([&] { return !platform::FileExists(ready); }));
+  EXPECT_EQ(Read(target), "old library");
 }
 
 TEST_F(InstallFileTest, FailedSelfRegistrationWaitsForTheEndOfTheRun) {
