@@ -5,6 +5,7 @@
 
 #include "archive/compress.h"
 #include "file_fixture.h"
+#include "framework/streaming.h"
 #include "model/exceptions.h"
 #include "model/path_specifier.h"
 #include "platform/registry.h"
@@ -422,6 +423,51 @@ TEST_F(UninstallRecordTest, EntriesGoToFilesThenToTheNextKeyThatCanTakeThem) {
     EXPECT_EQ(ReadRegString(kRootLocalMachine, key + "\\" + r.sub, r.name, "<none>"), r.value)
         << r.sub << "\\" << r.name;
   DeleteRegKeyTree(kRootLocalMachine, "\\Software\\VantorelModelTest");
+}
+
+}  // namespace
+}  // namespace vantorel::testing
+
+namespace vantorel::testing {
+namespace {
+
+using StreamingTest = FileModelTest;
+
+TEST_F(StreamingTest, StoredFilesKeepTheirValuesAndNumbers) {
+  ResetUniqueIDs();
+  ReadFormInto(*form_,
+               "object Form1: TForm\n"
+               "  object Group: TInstallFileGroup\n"
+               "  end\n"
+               "  object Grid: TInstallFile\n"
+               "    Container = Group\n"
+               "    FileName = 'grid.ocx'\n"
+               "    DestName = 'other.ocx'\n"
+               "    UniqueID = 5\n"
+               "  end\n"
+               "  object Lib: TInstallFile\n"
+               "    Container = Group\n"
+               "    FileName = 'lib.dll'\n"
+               "    FileType = iftSystemWideDLL\n"
+               "    UpdateDLLCounter = True\n"
+               "    UniqueID = 0\n"
+               "  end\n"
+               "end\n");
+  auto* grid = static_cast<TInstallFile*>(form_->FindComponent("Grid"));
+  ASSERT_NE(grid, nullptr);
+  // While a project is read the setters only store: no rule changes what the project says.
+  EXPECT_FALSE(grid->ActiveX());
+  EXPECT_EQ(grid->DestName(), "other.ocx");
+  EXPECT_EQ(grid->FileType(), iftNormal);
+  EXPECT_EQ(grid->UniqueID(), 5);
+  // The stored numbers are taken; new files get the lowest free one.
+  EXPECT_EQ(Make<TInstallFile>("New")->UniqueID(), 1);
+
+  std::string text = WriteForm(*form_);
+  EXPECT_NE(text.find("UniqueID = 5"), std::string::npos);
+  EXPECT_NE(text.find("UniqueID = 0"), std::string::npos) << "always written, even as 0";
+  EXPECT_NE(text.find("FileType = iftSystemWideDLL"), std::string::npos);
+  EXPECT_EQ(text.find("ActiveX"), std::string::npos) << "defaults are not written";
 }
 
 }  // namespace
