@@ -106,7 +106,7 @@ class TNativeBackend : public TUiBackend {
     ui::SetBounds(w, BoundsOf(c));
     ui::SetEnabled(w, c.Enabled());
     if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());
-    if (auto* form = dynamic_cast<TForm*>(&c)) {
+    if (auto* form = dynamic_cast<TForm*>(&c); form != nullptr && form->Parent() == nullptr) {
       // Showing a window activates it: only when the state really changed.
       auto& shown = shown_state_[form];
       if (form->Visible() && shown != form->WindowState()) {

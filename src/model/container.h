@@ -218,6 +218,10 @@ class IInstallComponent {
   virtual TDistributeType DistributeType() const = 0;
   virtual TCustomNetInstallLocation* NetLocation() const = 0;
   virtual bool Running() const = 0;
+  // The user's cancel: whether OnUserAbort lets it happen (true without a handler).
+  virtual bool QueryUserAbort() = 0;
+  // The picture of the install dialogs.
+  virtual TPicture* DialogThemeBitmap() = 0;
 };
 // The install component of the process, or nullptr.
 IInstallComponent* InstallComponent();

@@ -57,6 +57,8 @@ void ShowWindow(Window window, ShowState state);
 void BringToFront(Window window);
 void Repaint(Window window);
 Rect ScreenRect();
+// The height of a window's title bar.
+int CaptionHeight();
 
 // The cursor over the application's windows.
 void SetCursor(SystemCursor cursor);

@@ -32,6 +32,9 @@ void Repaint(Window) {}
 Rect ScreenRect() {
   return Rect{0, 0, 1024, 768};
 }
+int CaptionHeight() {
+  return 18;
+}
 void SetCursor(SystemCursor) {}
 bool HandleMessage(bool) {
   return false;

@@ -367,6 +367,10 @@ Rect ScreenRect() {
   return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+int CaptionHeight() {
+  return GetSystemMetrics(SM_CYCAPTION);
+}
+
 void SetCursor(SystemCursor cursor) {
   int id = 32512;  // IDC_ARROW
   switch (cursor) {
