@@ -31,6 +31,30 @@ TEST_F(Wizard, ShowsTheManagersPagesInExchangeSortOrder) {
   EXPECT_EQ(CurrentDialogManager(), nullptr);
 }
 
+// The pages of the Win32 screenshot, as the transcript shows them.
+TEST_F(Wizard, TheTranscriptShowsEachPageWithItsTextsAndButtons) {
+  TDialogManager* before = Manager("Before", dmBeforeInstall);
+  Page("Welcome", before, 0);
+  Page("Skipped", before, 1, /*skip=*/true);
+  Page("Ready", before, 2);
+  install_->BroadcastComponentCall(install_, ccBeforeInstallDialogs, nullptr);
+  auto transcript = Transcript();
+  ASSERT_EQ(transcript.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    const std::string name = i == 0 ? "Welcome" : "Ready";
+    EXPECT_EQ(transcript[i].caption, "Page " + name);
+    EXPECT_EQ(transcript[i].mode, "modal");
+    EXPECT_EQ(transcript[i].Texts(), (std::vector<std::string>{"This is page " + name + "."}));
+    std::vector<std::string> buttons;
+    for (const auto* b : transcript[i].Buttons())
+      buttons.push_back(b->text + (b->Has("default") ? " default" : "") +
+                        (b->Has("cancel") ? " cancel" : ""));
+    EXPECT_EQ(buttons, (std::vector<std::string>{"< &Back", "&Next > default", "Cancel cancel"}));
+    EXPECT_EQ(transcript[i].Pressed(), "&Next >");
+  }
+  EXPECT_EQ(transcript[1].result, mrOk);
+}
+
 TEST_F(Wizard, BackAndNextWalkPastSkippedPages) {
   TDialogManager* before = Manager("Before", dmBeforeInstall);
   Page("First", before, 0);
