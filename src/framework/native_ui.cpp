@@ -106,6 +106,7 @@ class TNativeBackend : public TUiBackend {
     ui::SetBounds(w, BoundsOf(c));
     ui::SetEnabled(w, c.Enabled());
     if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());
+    if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
     if (auto* form = dynamic_cast<TForm*>(&c); form != nullptr && form->Parent() == nullptr) {
       // Showing a window activates it: only when the state really changed.
       auto& shown = shown_state_[form];
@@ -216,6 +217,8 @@ class TNativeBackend : public TUiBackend {
     std::function<void()> clicked, changed;
     if (dynamic_cast<TLabel*>(&c) != nullptr) {
       kind = ui::ControlKind::Label;
+    } else if (dynamic_cast<TImage*>(&c) != nullptr) {
+      kind = ui::ControlKind::Image;
     } else if (auto* button = dynamic_cast<TButton*>(&c)) {
       kind = ui::ControlKind::Button;
       clicked = [button] { Application().Dispatch(button, [&] { button->Click(); }); };
@@ -241,6 +244,7 @@ class TNativeBackend : public TUiBackend {
     if (!c.Enabled()) ui::SetEnabled(w, false);
     if (auto* button = dynamic_cast<TButton*>(&c); button != nullptr && button->Default())
       ui::SetDefaultButton(w, true);
+    if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
   }
 
   // Destroying a window destroys its children's windows too.

@@ -6,6 +6,9 @@ namespace vantorel::testing {
 
 TTestPage::TTestPage(TComponent* owner) : TBaseInstallForm(owner) {
   SetDM(FindDialogManager(dmBeforeInstall));
+  image = new TImage(this);
+  image->SetParent(this);
+  image->SetBounds(8, 8, 117, 290);
   text = new TLabel(this);
   text->SetParent(this);
   text->SetBounds(130, 20, 300, 40);
@@ -57,7 +60,7 @@ void TTestDlg::AssignDialogProperties() {
   page->skip = skip;
   // A page shown by itself closes with OK, as the concrete dialogs' Proceed buttons do.
   if (page->Host() == nullptr) page->next->SetModalResult(mrOk);
-  ApplyThemeBitmap(&page->picture);
+  ApplyThemeBitmap(page->image->Picture());
 }
 
 TTestCopyForm::TTestCopyForm(TComponent* owner) : TBaseDuringCopyForm(owner) {

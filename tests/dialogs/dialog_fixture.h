@@ -50,7 +50,7 @@ class TTestPage : public TBaseInstallForm {
  public:
   explicit TTestPage(TComponent* owner);
   bool SkipPage() override { return skip; }
-  TPicture* ThemeBitmap() override { return &picture; }
+  TPicture* ThemeBitmap() override { return image->Picture(); }
   void PageActivated() override;
   // Called for every page activation while a test looks at the wizard.
   static std::function<void(TTestPage&)>& OnActivated();
@@ -60,7 +60,7 @@ class TTestPage : public TBaseInstallForm {
   TButton* back = nullptr;
   TButton* next = nullptr;
   TButton* cancel = nullptr;
-  TPicture picture;
+  TImage* image = nullptr;
 };
 
 // A page dialog: registers its page class while it exists.

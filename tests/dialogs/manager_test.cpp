@@ -328,7 +328,7 @@ TEST_F(ShownAlone, ThemeBitmapComesFromTheDialogElseFromTheInstall) {
   dialog->ApplyThemeBitmap(nullptr);
   // A page fills an empty picture with the install's when it is created.
   TTestPage page(nullptr);
-  EXPECT_EQ(page.picture.Data(), InstallThemeBitmap());
+  EXPECT_EQ(page.image->Picture()->Data(), InstallThemeBitmap());
 }
 
 TEST(ThemeBitmap, IsA117By290SixteenColourBitmap) {

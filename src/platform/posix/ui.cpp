@@ -32,6 +32,7 @@ void Repaint(Window) {}
 Rect ScreenRect() {
   return Rect{0, 0, 1024, 768};
 }
+void SetImage(Window, const std::vector<uint8_t>&) {}
 int CaptionHeight() {
   return 18;
 }
