@@ -102,7 +102,7 @@ class TNativeBackend : public TUiBackend {
   void ControlChanged(TControl& c) override {
     ui::Window w = c.NativeHandle();
     if (w == 0 || updating_from_window_) return;
-    ui::SetText(w, c.Text());
+    ui::SetText(w, WindowText(c));
     ui::SetBounds(w, BoundsOf(c));
     ui::SetEnabled(w, c.Enabled());
     if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());
@@ -236,7 +236,7 @@ class TNativeBackend : public TUiBackend {
     } else {
       return;
     }
-    ui::Window w = ui::CreateControl(parent->NativeHandle(), kind, c.Text(), BoundsOf(c),
+    ui::Window w = ui::CreateControl(parent->NativeHandle(), kind, WindowText(c), BoundsOf(c),
                                      std::move(clicked), std::move(changed));
     c.SetNativeHandle(w);
     if (w == 0) return;
@@ -245,6 +245,13 @@ class TNativeBackend : public TUiBackend {
     if (auto* button = dynamic_cast<TButton*>(&c); button != nullptr && button->Default())
       ui::SetDefaultButton(w, true);
     if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
+  }
+
+  // A form inside another (a wizard page) keeps its caption for its host's title bar; its own
+  // window shows no text.
+  static std::string WindowText(const TControl& c) {
+    if (dynamic_cast<const TForm*>(&c) != nullptr && c.Parent() != nullptr) return {};
+    return c.Text();
   }
 
   // Destroying a window destroys its children's windows too.

@@ -55,8 +55,8 @@ void SetVisible(Window window, bool visible);
 void SetEnabled(Window window, bool enabled);
 void SetDefaultButton(Window button, bool is_default);
 // An Image control shows this bitmap (the bytes of a .bmp file, or a DIB without the file
-// header); empty bytes clear it.
-void SetImage(Window image, const std::vector<uint8_t>& bitmap);
+// header); empty bytes clear it. False when there is no bitmap to show.
+bool SetImage(Window image, const std::vector<uint8_t>& bitmap);
 void ShowWindow(Window window, ShowState state);
 void BringToFront(Window window);
 void Repaint(Window window);

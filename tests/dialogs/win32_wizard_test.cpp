@@ -68,6 +68,11 @@ TEST_F(NativeWizard, PagesAreChildWindowsOfTheHost) {
       EXPECT_EQ(inside.left, 0);
       EXPECT_EQ(inside.top, 0);
       EXPECT_EQ(inside.width, host->DisplayPanel()->Width());
+      // The page shows the install's picture.
+      auto* page = static_cast<TTestPage*>(current);
+      ASSERT_NE(page->image->NativeHandle(), 0u);
+      EXPECT_EQ(page->image->Picture()->Data(), InstallThemeBitmap());
+      EXPECT_TRUE(platform::ui::SetImage(page->image->NativeHandle(), InstallThemeBitmap()));
       if (const char* dir = std::getenv("VANTOREL_SCREENSHOT_DIR")) {
         // The script outside takes the picture between these two files.
         std::string ready = std::string(dir) + "\\wizard.ready";

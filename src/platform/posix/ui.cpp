@@ -32,7 +32,9 @@ void Repaint(Window) {}
 Rect ScreenRect() {
   return Rect{0, 0, 1024, 768};
 }
-void SetImage(Window, const std::vector<uint8_t>&) {}
+bool SetImage(Window, const std::vector<uint8_t>&) {
+  return false;
+}
 int CaptionHeight() {
   return 18;
 }

@@ -277,7 +277,7 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
   return W(hwnd);
 }
 
-void SetImage(Window image, const std::vector<uint8_t>& bitmap) {
+bool SetImage(Window image, const std::vector<uint8_t>& bitmap) {
   HWND hwnd = H(image);
   HBITMAP shown = nullptr;
   size_t offset = bitmap.size() >= 2 && bitmap[0] == 'B' && bitmap[1] == 'M' ? 14 : 0;
@@ -302,7 +302,8 @@ void SetImage(Window image, const std::vector<uint8_t>& bitmap) {
   }
   auto old = reinterpret_cast<HBITMAP>(
       SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown)));
-  if (old != nullptr) DeleteObject(old);
+  if (old != nullptr && old != shown) DeleteObject(old);
+  return shown != nullptr;
 }
 
 void DestroyWindow(Window window) {
