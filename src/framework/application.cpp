@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "framework/ui_backend.h"
+#include "platform/ui.h"
 
 namespace vantorel {
 
@@ -152,6 +153,18 @@ void TScreen::SetCursor(TCursor cursor) {
   cursor_ = cursor;
   TForm* main = Application().MainForm();
   Application().Ui().CursorChanged(cursor == crDefault && main ? main->Cursor() : cursor);
+}
+
+int TScreen::Width() const {
+  return platform::ui::ScreenRect().width;
+}
+
+int TScreen::Height() const {
+  return platform::ui::ScreenRect().height;
+}
+
+int TScreen::CaptionHeight() const {
+  return platform::ui::CaptionHeight();
 }
 
 TScreen& Screen() {

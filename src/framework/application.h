@@ -140,6 +140,10 @@ class TScreen {
  public:
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
+  // The screen's usable area and the height of a window's title bar.
+  int Width() const;
+  int Height() const;
+  int CaptionHeight() const;
 
  private:
   TCursor cursor_ = crDefault;

@@ -30,7 +30,7 @@ class TPersistent : public TObject {
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
 // A list of objects that owns none of them.
-class TList {
+class TList : public TObject {
  public:
   int Count() const { return static_cast<int>(items_.size()); }
   TObject* Items(int index) const;  // raises EListError outside 0..Count-1

@@ -172,6 +172,10 @@ VANTOREL_CLASS(TPanel, TWinControl) {
   p.Enum("BorderStyle", &TPanel::BorderStyle, &TPanel::SetBorderStyle).Default(bsNone);
 }
 
+VANTOREL_CLASS(TImage, TControl) {
+  p.Picture("Picture", static_cast<TPicture* (TImage::*)()>(&TImage::Picture), &TImage::SetPicture);
+}
+
 VANTOREL_CLASS(TEdit, TWinControl) {
   p.String("Text", &TEdit::Text, &TEdit::SetText);
   p.Int("Color", &TEdit::Color, &TEdit::SetColor).Default(clWindow).Idents(ColorIdents());
@@ -395,6 +399,11 @@ TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
 TControlDescription TPanel::Describe() const {
   if (Caption().empty()) return {};
   return {"panel", Caption(), {}};
+}
+
+TImage::TImage(TComponent* owner) : TControl(owner) {
+  SetBounds(0, 0, 105, 105);
+  picture_.OnChange = [this](TObject*) { Changed(); };
 }
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {

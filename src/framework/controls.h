@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/classes.h"
 #include "framework/component.h"
 
 namespace vantorel {
@@ -312,6 +313,18 @@ class TEdit : public TWinControl {
  private:
   int max_length_ = 0;
   bool read_only_ = false;
+};
+
+// A picture on a form: a bitmap shown at its own size.
+class TImage : public TControl {
+ public:
+  explicit TImage(TComponent* owner);
+  TPicture* Picture() { return &picture_; }
+  const TPicture* Picture() const { return &picture_; }
+  void SetPicture(const TPicture& v) { picture_.Assign(v); }
+
+ private:
+  TPicture picture_;
 };
 
 }  // namespace vantorel

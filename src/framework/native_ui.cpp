@@ -102,11 +102,12 @@ class TNativeBackend : public TUiBackend {
   void ControlChanged(TControl& c) override {
     ui::Window w = c.NativeHandle();
     if (w == 0 || updating_from_window_) return;
-    ui::SetText(w, c.Text());
+    ui::SetText(w, WindowText(c));
     ui::SetBounds(w, BoundsOf(c));
     ui::SetEnabled(w, c.Enabled());
     if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());
-    if (auto* form = dynamic_cast<TForm*>(&c)) {
+    if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
+    if (auto* form = dynamic_cast<TForm*>(&c); form != nullptr && form->Parent() == nullptr) {
       // Showing a window activates it: only when the state really changed.
       auto& shown = shown_state_[form];
       if (form->Visible() && shown != form->WindowState()) {
@@ -216,6 +217,8 @@ class TNativeBackend : public TUiBackend {
     std::function<void()> clicked, changed;
     if (dynamic_cast<TLabel*>(&c) != nullptr) {
       kind = ui::ControlKind::Label;
+    } else if (dynamic_cast<TImage*>(&c) != nullptr) {
+      kind = ui::ControlKind::Image;
     } else if (auto* button = dynamic_cast<TButton*>(&c)) {
       kind = ui::ControlKind::Button;
       clicked = [button] { Application().Dispatch(button, [&] { button->Click(); }); };
@@ -233,7 +236,7 @@ class TNativeBackend : public TUiBackend {
     } else {
       return;
     }
-    ui::Window w = ui::CreateControl(parent->NativeHandle(), kind, c.Text(), BoundsOf(c),
+    ui::Window w = ui::CreateControl(parent->NativeHandle(), kind, WindowText(c), BoundsOf(c),
                                      std::move(clicked), std::move(changed));
     c.SetNativeHandle(w);
     if (w == 0) return;
@@ -241,6 +244,14 @@ class TNativeBackend : public TUiBackend {
     if (!c.Enabled()) ui::SetEnabled(w, false);
     if (auto* button = dynamic_cast<TButton*>(&c); button != nullptr && button->Default())
       ui::SetDefaultButton(w, true);
+    if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
+  }
+
+  // A form inside another (a wizard page) keeps its caption for its host's title bar; its own
+  // window shows no text.
+  static std::string WindowText(const TControl& c) {
+    if (dynamic_cast<const TForm*>(&c) != nullptr && c.Parent() != nullptr) return {};
+    return c.Text();
   }
 
   // Destroying a window destroys its children's windows too.

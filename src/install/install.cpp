@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "dialogs/theme_bitmap.h"
 #include "model/exceptions.h"
 #include "model/install_file.h"
 #include "model/net_location.h"
@@ -103,6 +104,7 @@ TCustomInstall::TCustomInstall(TComponent* owner) : TFileContainer(owner) {
   StoreArchiveFileType(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>());
   SetGroupName("Main");
   SetAllowChoice(false);
+  dialog_theme_bitmap_.SetData(InstallThemeBitmap());
   SetInstallComponent(this);
   if (!InDesignMode(this)) {
     Application().OnException = [this](TObject* sender, Exception& e) {

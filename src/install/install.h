@@ -64,7 +64,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   void Shutdown();
   virtual void RunFilesAfterInstall();
   virtual void HandleException(TObject* sender, Exception& e);
-  virtual bool QueryUserAbort();
+  bool QueryUserAbort() override;
   virtual void AddPresetupFile(const std::string& path, bool check_names);
 
   // The unfinished list and the install record.
@@ -84,7 +84,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   bool AutoMaximizeWindow() const { return auto_maximize_window_; }
   void SetAutoMaximizeWindow(bool v);
   TBuildInfo* BuildInfo() { return &build_info_; }
-  TPicture* DialogThemeBitmap() { return &dialog_theme_bitmap_; }
+  TPicture* DialogThemeBitmap() override { return &dialog_theme_bitmap_; }
   TDistributeType DistributeType() const override { return distribute_type_; }
   void SetDistributeType(TDistributeType v);
   bool HideMainForm() const { return hide_main_form_; }

@@ -222,6 +222,10 @@ class IInstallComponent {
   virtual void SetReboot(bool v) = 0;
   // Work the run after the restart must finish (code 0: a file registers itself; 1: a batch).
   virtual void AddUnfinished(const std::string& subject, int code) = 0;
+  // The user's cancel: whether OnUserAbort lets it happen (true without a handler).
+  virtual bool QueryUserAbort() = 0;
+  // The picture of the install dialogs.
+  virtual TPicture* DialogThemeBitmap() = 0;
 };
 // The install component of the process, or nullptr.
 IInstallComponent* InstallComponent();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vantorel::platform::ui {
 
@@ -17,7 +18,7 @@ struct Rect {
   int height = 0;
 };
 
-enum class ControlKind { Label, Button, Edit, Panel };
+enum class ControlKind { Label, Button, Edit, Panel, Image };
 enum class ShowState { Hidden, Normal, Minimized, Maximized };
 enum class SystemCursor { Arrow, Wait, AppStarting, IBeam, Cross, Hand, No, Help };
 
@@ -53,10 +54,15 @@ Rect GetBounds(Window window);
 void SetVisible(Window window, bool visible);
 void SetEnabled(Window window, bool enabled);
 void SetDefaultButton(Window button, bool is_default);
+// An Image control shows this bitmap (the bytes of a .bmp file, or a DIB without the file
+// header); empty bytes clear it. False when there is no bitmap to show.
+bool SetImage(Window image, const std::vector<uint8_t>& bitmap);
 void ShowWindow(Window window, ShowState state);
 void BringToFront(Window window);
 void Repaint(Window window);
 Rect ScreenRect();
+// The height of a window's title bar.
+int CaptionHeight();
 
 // The cursor over the application's windows.
 void SetCursor(SystemCursor cursor);

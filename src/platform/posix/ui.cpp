@@ -32,6 +32,12 @@ void Repaint(Window) {}
 Rect ScreenRect() {
   return Rect{0, 0, 1024, 768};
 }
+bool SetImage(Window, const std::vector<uint8_t>&) {
+  return false;
+}
+int CaptionHeight() {
+  return 18;
+}
 void SetCursor(SystemCursor) {}
 bool HandleMessage(bool) {
   return false;

@@ -6,6 +6,7 @@
 // The A/W macro would rename our own function.
 #undef MessageBox
 
+#include <cstring>
 #include <exception>
 #include <unordered_map>
 
@@ -254,6 +255,10 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
       ws |= ES_AUTOHSCROLL | WS_TABSTOP;
       ex |= WS_EX_CLIENTEDGE;
       break;
+    case ControlKind::Image:
+      cls = "STATIC";
+      ws |= SS_BITMAP;
+      break;
     case ControlKind::Panel:
       cls = kPanelClass;
       ws |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
@@ -270,6 +275,35 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
   data.clicked = std::move(clicked);
   data.changed = std::move(changed);
   return W(hwnd);
+}
+
+bool SetImage(Window image, const std::vector<uint8_t>& bitmap) {
+  HWND hwnd = H(image);
+  HBITMAP shown = nullptr;
+  size_t offset = bitmap.size() >= 2 && bitmap[0] == 'B' && bitmap[1] == 'M' ? 14 : 0;
+  if (bitmap.size() >= offset + sizeof(BITMAPINFOHEADER)) {
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, bitmap.data() + offset, sizeof header);
+    size_t colours = header.biClrUsed != 0    ? header.biClrUsed
+                     : header.biBitCount <= 8 ? size_t{1} << header.biBitCount
+                                              : 0;
+    size_t bits = offset + header.biSize + colours * sizeof(RGBQUAD);
+    size_t stride = (static_cast<size_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+    size_t rows = static_cast<size_t>(header.biHeight < 0 ? -header.biHeight : header.biHeight);
+    // A picture whose pixels are not all there is not shown rather than read past its end.
+    if (header.biSize >= sizeof(BITMAPINFOHEADER) && header.biWidth > 0 && bits <= bitmap.size() &&
+        stride * rows <= bitmap.size() - bits) {
+      HDC screen = GetDC(nullptr);
+      shown = CreateDIBitmap(screen, &header, CBM_INIT, bitmap.data() + bits,
+                             reinterpret_cast<const BITMAPINFO*>(bitmap.data() + offset),
+                             DIB_RGB_COLORS);
+      ReleaseDC(nullptr, screen);
+    }
+  }
+  auto old = reinterpret_cast<HBITMAP>(
+      SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown)));
+  if (old != nullptr && old != shown) DeleteObject(old);
+  return shown != nullptr;
 }
 
 void DestroyWindow(Window window) {
@@ -365,6 +399,10 @@ Rect ScreenRect() {
   RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
   return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+int CaptionHeight() {
+  return GetSystemMetrics(SM_CYCAPTION);
 }
 
 void SetCursor(SystemCursor cursor) {

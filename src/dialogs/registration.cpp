@@ -1,0 +1,48 @@
+// The published properties of the dialog machinery.
+#include "dialogs/base_dialog.h"
+#include "dialogs/base_forms.h"
+#include "dialogs/dialog_manager.h"
+
+namespace vantorel {
+
+VANTOREL_CLASS(TDialogManager, TInstallObject) {
+  p.Component("Container", &TDialogManager::Container, &TDialogManager::SetContainer);
+  p.Int("Height", &TDialogManager::Height, &TDialogManager::SetHeight).Default(395);
+  p.Enum("ManagerType", &TDialogManager::ManagerType, &TDialogManager::SetManagerType)
+      .Default(dmBeforeInstall);
+  p.Enum("Position", &TDialogManager::Position, &TDialogManager::SetPosition).Default(vdpCenter);
+  p.Int("RelativeLeftOffset", &TDialogManager::RelativeLeftOffset,
+        &TDialogManager::SetRelativeLeftOffset)
+      .Default(0);
+  p.Int("RelativeTopOffset", &TDialogManager::RelativeTopOffset,
+        &TDialogManager::SetRelativeTopOffset)
+      .Default(0);
+  p.Int("Width", &TDialogManager::Width, &TDialogManager::SetWidth).Default(478);
+}
+
+VANTOREL_CLASS(TCustomBaseInstallDlg, TInstallObject) {}
+
+VANTOREL_CLASS(TBaseInstallDlg, TCustomBaseInstallDlg) {
+  using T = TBaseInstallDlg;
+  p.Bool("AutoSetFont", &T::AutoSetFont, &T::SetAutoSetFont).Default(true);
+  p.Bool("AutoTranslate", &T::AutoTranslate, &T::SetAutoTranslate).Default(true);
+  p.Component("Container", &T::Container, &T::SetContainer);
+  p.Component("DialogManager", &T::DialogManager, &T::SetDialogManager);
+  p.Int("Order", &T::DialogOrder, &T::SetDialogOrder).Default(0);
+  p.Bool("OverrideMainTranslator", &T::OverrideMainTranslator, &T::SetOverrideMainTranslator)
+      .Default(false);
+  p.Picture("ThemeBitmap", &T::ThemeBitmap, &T::SetThemeBitmap);
+  p.Enum("TranslateIntoLanguage", &T::TranslateIntoLanguage, &T::SetTranslateIntoLanguage)
+      .Default(vlUser);
+  p.Event("OnAfterExecute", &T::OnAfterExecute);
+  p.Event("OnBeforeExecute", &T::OnBeforeExecute);
+}
+
+VANTOREL_CLASS(TBaseVantorelForm, TForm) {}
+VANTOREL_CLASS(TBaseInstallForm, TBaseVantorelForm) {
+  p.Int("Order", &TBaseInstallForm::Order, &TBaseInstallForm::SetOrder).Default(0);
+}
+VANTOREL_CLASS(TBaseDuringCopyForm, TBaseVantorelForm) {}
+VANTOREL_CLASS(TBaseFormContainer, TForm) {}
+
+}  // namespace vantorel
