@@ -41,7 +41,7 @@ class TMessageParameter : public TObject {
 };
 
 // The list of two (the install file and its parameter) that progress and disk reports carry.
-class TParameterList : public TObject, public TList {};
+class TParameterList : public TList {};
 
 // A percentage as the progress reports compute it: to the nearest integer, halves to even,
 // 0 when the division fails.

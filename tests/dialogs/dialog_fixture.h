@@ -36,6 +36,8 @@ class TFakeInstall : public TFileContainer, public IInstallComponent {
     return allow_abort;
   }
   TPicture* DialogThemeBitmap() override { return &theme; }
+  void SetReboot(bool) override {}
+  void AddUnfinished(const std::string&, int) override {}
 
   bool allow_abort = true;
   int abort_questions = 0;

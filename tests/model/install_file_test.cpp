@@ -33,6 +33,9 @@ class FakeInstall : public TInstallFileGroup, public IInstallComponent {
   TCustomNetInstallLocation* NetLocation() const override { return nullptr; }
   bool Running() const override { return running; }
   void SetReboot(bool v) override { reboot = v; }
+  bool QueryUserAbort() override { return true; }
+  TPicture* DialogThemeBitmap() override { return &theme_; }
+  TPicture theme_;
   void AddUnfinished(const std::string& subject, int code) override {
     unfinished.emplace_back(subject, code);
   }
