@@ -206,25 +206,26 @@ void TFileContainer::InstallObjects() {
 }
 
 void TFileContainer::CopyFiles() {
-  struct End {
-    TFileContainer* self;
-    ~End() noexcept(false) {
-      self->phase_ = 0;
-      self->BroadcastComponentCall(self, ccPhaseEnd, nullptr);
-    }
-  };
   phase_ = 3;
-  End end{this};
-  if (OnBeforeProcess) OnBeforeProcess(this);
-  if (!Include()) return;
-  NotifyParent(iePhaseBegin, this);
-  ReadFileInfo();
-  total_ = Checked32(TotalSize(false));
-  done_ = 0;
-  for (int i = 0; i < InstallFileCount(); ++i) InstallFiles(i)->CopyFile();
-  for (int i = 0; i < FileContainerCount(); ++i) FileContainers(i)->CopyFiles();
-  if (OnAfterProcess) OnAfterProcess(this);
-  NotifyParent(iePhaseEnd, this);
+  try {
+    if (OnBeforeProcess) OnBeforeProcess(this);
+    if (Include()) {
+      NotifyParent(iePhaseBegin, this);
+      ReadFileInfo();
+      total_ = Checked32(TotalSize(false));
+      done_ = 0;
+      for (int i = 0; i < InstallFileCount(); ++i) InstallFiles(i)->CopyFile();
+      for (int i = 0; i < FileContainerCount(); ++i) FileContainers(i)->CopyFiles();
+      if (OnAfterProcess) OnAfterProcess(this);
+      NotifyParent(iePhaseEnd, this);
+    }
+  } catch (...) {
+    phase_ = 0;
+    BroadcastComponentCall(this, ccPhaseEnd, nullptr);
+    throw;
+  }
+  phase_ = 0;
+  BroadcastComponentCall(this, ccPhaseEnd, nullptr);
 }
 
 void TFileContainer::Compress(TCompressOptions options) {

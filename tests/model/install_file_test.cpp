@@ -215,6 +215,20 @@ TEST_F(InstallFileTest, FileInUseIsWrittenBesideItAndMovedAtRestart) {
       EXPECT_NE(batch.find("erase "), std::string::npos);
       EXPECT_NE(batch.find("move "), std::string::npos);
       platform::DeleteFile(subject);
+      // The batch file is started from RunOnce; no later start may run it.
+      platform::RegKey run_once =
+          platform::RegKey::Open(platform::Root::LocalMachine, kRunOnceKey, false, true);
+      std::vector<std::string> names;
+      run_once.ValueNames(names);
+      bool registered = false;
+      for (const std::string& name : names) {
+        std::string command;
+        if (run_once.ReadString(name, command) && command == subject) {
+          registered = true;
+          run_once.DeleteValue(name);
+        }
+      }
+      EXPECT_TRUE(registered);
     }
   }
 }

@@ -185,6 +185,20 @@ TEST_F(FilesInstall, GroupsArriveWithTheirRecords) {
     recorded.push_back(ReadRegString(kRootLocalMachine, files_key, "File" + std::to_string(i), ""));
   for (const Arrival& a : arrivals)
     EXPECT_NE(std::find(recorded.begin(), recorded.end(), a.path), recorded.end()) << a.path;
+
+  // A second run: a library newer than the archive's stays (owVersionDate), a changed text file
+  // is replaced (owAlways), and the library's count rises again.
+  platform::File newer =
+      platform::File::Open(dll, platform::Access::Write, 0, platform::Disposition::CreateAlways);
+  ASSERT_TRUE(newer.IsOpen());
+  newer.Write("newer", 5);
+  ASSERT_TRUE(newer.SetDosDateTime(kStamp + (1u << 16)));  // a day later
+  newer.Close();
+  Write(dest_ + "\\Docs\\readme.txt", "changed");
+  ASSERT_EQ(Install(), 0u) << ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_EQ(ReadAll(dll), "newer");
+  EXPECT_EQ(ReadAll(dest_ + "\\Docs\\readme.txt"), "read me");
+  EXPECT_EQ(SharedCount(dll), count + 2);
 }
 
 TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
