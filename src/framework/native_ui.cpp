@@ -102,7 +102,8 @@ class TNativeBackend : public TUiBackend {
   void ControlChanged(TControl& c) override {
     ui::Window w = c.NativeHandle();
     if (w == 0 || updating_from_window_) return;
-    ui::SetText(w, WindowText(c));
+    // A picture control would take its text for the name of a bitmap resource.
+    if (dynamic_cast<TImage*>(&c) == nullptr) ui::SetText(w, WindowText(c));
     ui::SetBounds(w, BoundsOf(c));
     ui::SetEnabled(w, c.Enabled());
     if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());

@@ -115,6 +115,27 @@ end
   EXPECT_EQ(picture->Height(), 290);
 }
 
+TEST(FormReader, AnImageTakesItsPicture) {
+  auto root = Read(R"(object Form1: TForm1
+  object Image1: TImage
+    Left = 8
+    Picture.Data = {
+      424D000000000000000000000000
+      2800000075000000 22010000
+      0100040000000000}
+  end
+end
+)");
+  auto* image = dynamic_cast<TImage*>(root->FindComponent("Image1"));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Parent(), root.get());
+  EXPECT_EQ(image->Left(), 8);
+  EXPECT_EQ(image->Picture()->Width(), 117);
+  TPicture other;
+  image->SetPicture(other);
+  EXPECT_TRUE(image->Picture()->Empty());
+}
+
 TEST(FormReader, NestedControlsAreOwnedByTheRootAndParentedToTheEnclosingControl) {
   auto root = Read(R"(object Form1: TForm1
   Caption = 'Form'
