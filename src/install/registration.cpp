@@ -1,7 +1,7 @@
 // The install component's published properties, as project forms store them.
 #include "install/install.h"
 #include "model/net_location.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "model/publish.h"
 
 namespace vantorel {

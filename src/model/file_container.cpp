@@ -9,7 +9,7 @@
 #include "model/install_file.h"
 #include "model/net_location.h"
 #include "model/parameters.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "platform/files.h"
 #include "routines/strings.h"
 

@@ -11,7 +11,7 @@
 #include "model/exceptions.h"
 #include "model/file_container.h"
 #include "model/parameters.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/registry.h"

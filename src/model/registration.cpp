@@ -3,7 +3,7 @@
 #include "model/file_container.h"
 #include "model/install_file.h"
 #include "model/net_location.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "model/publish.h"
 
 namespace vantorel {

@@ -10,7 +10,7 @@
 #include "framework/headless/headless.h"
 #include "model/exceptions.h"
 #include "model/install_file.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "routines/registry_routines.h"

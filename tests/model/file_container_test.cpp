@@ -4,7 +4,7 @@
 #include "file_fixture.h"
 #include "model/exceptions.h"
 #include "model/parameters.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 
 namespace vantorel::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include "file_fixture.h"
 #include "framework/streaming.h"
 #include "model/exceptions.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "routines/registry_routines.h"

@@ -12,7 +12,7 @@
 #include "model/container.h"
 #include "model/file_container.h"
 #include "model/install_file.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 
 namespace vantorel::testing {
 

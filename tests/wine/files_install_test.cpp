@@ -10,7 +10,7 @@
 #include "install/attached_form.h"
 #include "model/file_container.h"
 #include "model/install_file.h"
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 #include "payloads.h"
 #include "platform/files.h"
 #include "platform/registry.h"

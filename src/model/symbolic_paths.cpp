@@ -1,4 +1,4 @@
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "model/path_specifier.h"
+#include "model/symbolic_paths.h"
 
 #include "model/exceptions.h"
 #include "model_fixture.h"
