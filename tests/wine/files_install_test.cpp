@@ -119,9 +119,15 @@ class FilesInstall : public ::testing::Test {
   }
 
   // Runs the example's install program; `objects` are added to the project form.
-  uint32_t Install(const std::string& objects = "") {
+  uint32_t Install(const std::string& objects = "", const std::string& anchor = "",
+                   const std::string& after_anchor = "") {
     std::string form = ReadAll(Env("VANTOREL_SOURCE_DIR") + "/examples/files.vform");
     form.insert(form.rfind("end"), objects);
+    if (!anchor.empty()) {
+      size_t at = form.find(anchor);
+      EXPECT_NE(at, std::string::npos) << anchor;
+      form.insert(at + anchor.size(), after_anchor);
+    }
     form = Replace(form, kExampleSource, src_);
     std::string engine = Env("VANTOREL_BINARY_DIR") + "/tests/vtsetup_recorder";
 #ifdef _WIN32
@@ -258,6 +264,34 @@ TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
   EXPECT_EQ(ReadRegString(kRootLocalMachine, active_x, "File2", ""), dest_ + "\\vtregexe.exe;1");
   DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
   DeleteRegKeyTree(kRootClassesRoot, VTREGEXE_KEY);
+}
+
+TEST_F(FilesInstall, CancelDuringTheCopyEndsAsAUserAbort) {
+  // Large enough that extracting it reports progress more than once.
+  std::string big;
+  for (uint32_t i = 0, x = 12345; big.size() < (4u << 20); ++i) {
+    x = x * 1103515245u + 12345u;
+    big += static_cast<char>('a' + (x >> 16) % 26);
+    if (i % 70 == 69) big += "\r\n";
+  }
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", big);
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  const std::string log = dir_ + "\\events.log";
+  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+  std::string form_extra;
+  uint32_t status =
+      Install(form_extra, "object Docs: TInstallFileGroup\n", "    OnStatus = AbortAtReadme\n");
+  platform::SetEnv("VANTOREL_EVENT_LOG", std::nullopt);
+  EXPECT_EQ(status, 2u) << ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_NE(ReadAll(log).find("cancel at readme.txt"), std::string::npos) << ReadAll(log);
+  // No error box, no half-written file, and the record of the run is gone.
+  EXPECT_EQ(ReadAll(dir_ + "\\transcript.txt").find("message \""), std::string::npos);
+  EXPECT_FALSE(platform::FileExists(dest_ + "\\Docs\\readme.txt"));
+  EXPECT_FALSE(platform::KeyExists(platform::Root::LocalMachine, "SOFTWARE\\Vantorel\\Install"));
 }
 
 }  // namespace

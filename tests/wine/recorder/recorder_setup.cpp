@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <string>
 
+#include "archive/compress.h"
 #include "framework/properties.h"
 #include "install/install.h"
 #include "install/setup_main.h"
+#include "model/file_container.h"
+#include "model/install_file.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "routines/exceptions.h"
@@ -73,5 +76,13 @@ int main(int argc, char** argv) {
     Log("failing");
     throw Exception("The test asked this install to fail");
   });
+  // The user's Cancel as the copy progress window gives it: the shared engine's abort flag, set
+  // at the first progress report of readme.txt.
+  RegisterHandler<void(TCustomInstallFile*, int, int)>(
+      "AbortAtReadme", [](TCustomInstallFile* file, int file_percent, int) {
+        if (file->FileName() != "readme.txt") return;
+        Log("cancel at " + file->FileName() + " " + std::to_string(file_percent) + "%");
+        SharedArchiveEngine().SetAbort(true);
+      });
   return RunSetup(argc, argv);
 }
