@@ -162,14 +162,22 @@ bool ReadSelfExtractParts(const std::string& path, SelfExtractParts& parts) {
   return true;
 }
 
+// Reads the options of `command` and where its archive starts in the file; -1 when both are
+// good, else the exit code of the failure (already reported on `err`).
+int ReadOptions(const char* command, bool extracting, const std::vector<std::string>& args,
+                std::FILE* err, Options& o, int64_t& offset, std::string& note) {
+  if (std::string problem = Parse(args, extracting, o); !problem.empty())
+    return Usage(err, command, problem);
+  std::string error;
+  if (!ResolveOffset(o, offset, note, error)) return Failure(err, error);
+  return -1;
+}
+
 int ListArchive(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   Options o;
-  if (std::string problem = Parse(args, false, o); !problem.empty()) {
-    return Usage(err, "list", problem);
-  }
   int64_t offset;
-  std::string note, error;
-  if (!ResolveOffset(o, offset, note, error)) return Failure(err, error);
+  std::string note;
+  if (int code = ReadOptions("list", false, args, err, o, offset, note); code >= 0) return code;
   try {
     TVtrlCompress engine(nullptr);
     engine.SetCompressedFile(o.archive);
@@ -199,12 +207,9 @@ int ListArchive(const std::vector<std::string>& args, std::FILE* out, std::FILE*
 
 int ExtractArchive(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   Options o;
-  if (std::string problem = Parse(args, true, o); !problem.empty()) {
-    return Usage(err, "extract", problem);
-  }
   int64_t offset;
-  std::string note, error;
-  if (!ResolveOffset(o, offset, note, error)) return Failure(err, error);
+  std::string note;
+  if (int code = ReadOptions("extract", true, args, err, o, offset, note); code >= 0) return code;
   try {
     TVtrlCompress engine(nullptr);
     engine.SetCompressedFile(o.archive);
