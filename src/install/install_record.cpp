@@ -146,10 +146,10 @@ std::string TCustomInstall::RunOnceCommand() const {
               RemoveBackslash(ExtractFileDir(self_extract)) + "\"";
   } else {
     std::string base = program;
-    if (use_loading_program_) {
-      const auto& parameters = CommandLineParameters();
-      base = AddBackslash(SwitchArgument('s')) + (parameters.size() >= 2 ? parameters[1] : "");
-    }
+    // Every parameter is a switch, so the second one names no file; joined to the -s path it
+    // only misleads: after -d it is the -s path itself and would point the restart at a folder
+    // that does not exist. The restart starts from the distribution's folder.
+    if (use_loading_program_) base = AddBackslash(SwitchArgument('s'));
     command = "\"" + program + "\" -r \"-s" + RemoveBackslash(ExtractFileDir(base)) + "\"";
   }
   if (HasSwitch('c')) command += " -c";

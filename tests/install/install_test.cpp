@@ -230,6 +230,32 @@ TEST_F(InstallRun, SwitchesAndTheirArguments) {
   EXPECT_EQ(install->RunOnceCommand(), "\"" + program_ + "\" -r \"-eSetup.exe\" \"-s\" -c");
 }
 
+// The command RunOnce holds to finish the install after the restart.
+TEST_F(InstallRun, RestartCommand) {
+  const std::string program_dir = RemoveBackslash(ExtractFileDir(program_));
+  struct Case {
+    std::vector<std::string> parameters;
+    bool loading_program;
+    std::string arguments;  // after the quoted program path
+  } cases[] = {
+      {{"-sC:\\Dist", "-c"}, true, " -r \"-sC:\\Dist\" -c"},
+      {{"-sC:\\Dist\\"}, true, " -r \"-sC:\\Dist\""},
+      // With -d first, the second parameter is the -s path: the restart still starts there.
+      {{"-d", "-sC:\\My Build"}, true, " -r \"-sC:\\My Build\""},
+      {{"-sC:\\Dist"}, false, " -r \"-s" + program_dir + "\""},
+      {{"-eC:\\Down\\Setup.exe", "-sC:\\Down"}, true, " -r \"-eSetup.exe\" \"-sC:\\Down\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Application().Reinitialize();
+    CommandLineParameters() = c.parameters;
+    Application().CreateFormFromText(
+        Form(std::string("    RunAutomatic = False\n") +
+             (c.loading_program ? "    UseLoadingProgram = True\n" : "")));
+    EXPECT_EQ(Install()->RunOnceCommand(), "\"" + program_ + "\"" + c.arguments);
+  }
+}
+
 TEST_F(InstallRun, InstallTypeOfTheRun) {
   struct Case {
     std::string types;

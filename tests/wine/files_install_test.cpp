@@ -266,6 +266,73 @@ TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
   DeleteRegKeyTree(kRootClassesRoot, VTREGEXE_KEY);
 }
 
+// The whole cycle of a library in use: the install writes the new one beside it, registers the
+// move, restarts the machine, and the restart puts the new library in place. A restart runs every
+// pending move and RunOnce entry of its Wine prefix, so this test runs only where it is given a
+// prefix of its own (the test_wine_restart entry of the win64 tree).
+TEST_F(FilesInstall, HeldLibraryIsReplacedWhenTheInstallRestartsTheMachine) {
+  const std::string payloads = Env(VT_PAYLOADS_ENV);
+  if (payloads.empty() || Env("VANTOREL_RESTART_PREFIX").empty())
+    GTEST_SKIP() << "restarts the machine: runs under Wine in a prefix of its own "
+                    "(test_wine_restart)";
+  Write(src_ + "\\shared.dll", "the new library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  ASSERT_TRUE(platform::CreateDirectory(dest_));
+  const std::string dll = dest_ + "\\shared.dll", beside = dest_ + "\\shared.1";
+  {
+    platform::File old =
+        platform::File::Open(dll, platform::Access::Write, 0, platform::Disposition::CreateAlways);
+    ASSERT_TRUE(old.IsOpen());
+    ASSERT_EQ(old.Write("the old library", 15), 15);
+    ASSERT_TRUE(old.SetDosDateTime(kStamp - (1u << 16)));  // a day older than the new one
+  }
+  const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
+  ASSERT_TRUE(platform::StartProgram("\"" + payloads + "\\vthold.exe\" \"" + dll + "\" \"" + ready +
+                                         "\" \"" + release + "\" 60000",
+                                     false));
+  for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
+  ASSERT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the library open";
+  platform::SetEnv("VANTOREL_READY", ready);
+  platform::SetEnv("VANTOREL_RELEASE", release);
+  const std::string log = dir_ + "\\events.log";
+  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+
+  uint32_t status =
+      Install("", "object Install1: TInstall\n", "    OnBeforeReboot = ReleaseHolder\n");
+
+  platform::SetEnv("VANTOREL_EVENT_LOG", std::nullopt);
+  const std::string transcript = ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_EQ(status, 3u) << "a restart was needed\n" << transcript;
+  EXPECT_NE(ReadAll(log).find("holder released"), std::string::npos) << ReadAll(log);
+  EXPECT_EQ(transcript.find("Could not reboot windows"), std::string::npos) << transcript;
+
+  // The restart is under way, as on Windows, when the install program ends: it moves the files,
+  // then starts what RunOnce names and waits for it.
+  const std::string ended = "resumed run ended";
+  for (int i = 0; i < 1200 && ReadAll(log).find(ended) == std::string::npos; ++i)
+    platform::SleepMs(50);
+  const std::string events = ReadAll(log);
+  ASSERT_NE(events.find(ended), std::string::npos) << "the restart did not start the install "
+                                                      "again\n"
+                                                   << events;
+  EXPECT_NE(events.find("resumed with -r -s" + dir_ + "\n"), std::string::npos)
+      << "from the distribution's folder\n"
+      << events;
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, kRunOnceKey, "VantorelUnfinished", "gone"), "gone");
+  // The new library took the old one's place and the move left no trace.
+  EXPECT_EQ(ReadAll(dll), "the new library");
+  EXPECT_FALSE(platform::FileExists(beside));
+  platform::RegKey session =
+      platform::RegKey::Open(platform::Root::LocalMachine,
+                             "SYSTEM\\CurrentControlSet\\Control\\Session Manager", false, false);
+  ASSERT_TRUE(session.IsOpen());
+  EXPECT_EQ(session.GetValueType("PendingFileRenameOperations"), platform::ValueType::None);
+}
+
 TEST_F(FilesInstall, CancelDuringTheCopyEndsAsAUserAbort) {
   // Large enough that extracting it reports progress more than once.
   std::string big;

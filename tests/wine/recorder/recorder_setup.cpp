@@ -11,6 +11,7 @@
 #include "install/setup_main.h"
 #include "model/file_container.h"
 #include "model/install_file.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "routines/exceptions.h"
@@ -84,5 +85,26 @@ int main(int argc, char** argv) {
         Log("cancel at " + file->FileName() + " " + std::to_string(file_percent) + "%");
         SharedArchiveEngine().SetAbort(true);
       });
-  return RunSetup(argc, argv);
+  // A restart ends the programs that hold files; the test's holder (vthold.exe) is told to let
+  // go here, before the install restarts the machine, by creating the file it waits for.
+  RegisterHandler<void(TCustomInstall*, bool&)>("ReleaseHolder", [](TCustomInstall*, bool&) {
+    std::optional<std::string> release = platform::GetEnv("VANTOREL_RELEASE");
+    std::optional<std::string> ready = platform::GetEnv("VANTOREL_READY");
+    if (!release || !ready) return;
+    if (std::FILE* f = std::fopen(release->c_str(), "wb")) std::fclose(f);
+    for (int i = 0; i < 200 && platform::FileExists(*ready); ++i) platform::SleepMs(50);
+    Log(platform::FileExists(*ready) ? "holder still holds" : "holder released");
+  });
+  // The run that a restart starts from RunOnce says how it was started and how it ended, so that
+  // a test can wait for it.
+  bool resumed = false;
+  std::string arguments;
+  for (int i = 1; i < argc; ++i) {
+    resumed = resumed || std::string(argv[i]) == "-r";
+    arguments += std::string(" ") + argv[i];
+  }
+  if (resumed) Log("resumed with" + arguments);
+  int status = RunSetup(argc, argv);
+  if (resumed) Log("resumed run ended with " + std::to_string(status));
+  return status;
 }
