@@ -104,7 +104,7 @@ TCustomInstall::TCustomInstall(TComponent* owner) : TFileContainer(owner) {
   StoreArchiveFileType(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>());
   SetGroupName("Main");
   SetAllowChoice(false);
-  dialog_theme_bitmap_.SetData(InstallThemeBitmap());
+  dialog_theme_bitmap_.SetData(LoadInstallThemeBitmap());
   SetInstallComponent(this);
   if (!InDesignMode(this)) {
     Application().OnException = [this](TObject* sender, Exception& e) {

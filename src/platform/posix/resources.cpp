@@ -4,7 +4,7 @@
 
 namespace vantorel::platform {
 
-bool LoadRcData(const std::string&, std::vector<uint8_t>&) {
+bool LoadResourceData(ResourceType, const std::string&, std::vector<uint8_t>&) {
   SetLastError(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
   return false;
 }

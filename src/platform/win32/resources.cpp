@@ -4,9 +4,10 @@
 
 namespace vantorel::platform {
 
-bool LoadRcData(const std::string& name, std::vector<uint8_t>& data) {
-  HRSRC info = FindResourceA(nullptr, name.c_str(), MAKEINTRESOURCEA(10));  // RT_RCDATA
+bool LoadResourceData(ResourceType type, const std::string& name, std::vector<uint8_t>& data) {
+  HRSRC info = FindResourceA(nullptr, name.c_str(), MAKEINTRESOURCEA(static_cast<uint16_t>(type)));
   if (info == nullptr) return false;
+  // Resources live as long as the module; there is nothing to free.
   HGLOBAL handle = LoadResource(nullptr, info);
   DWORD size = SizeofResource(nullptr, info);
   const void* bytes = handle ? LockResource(handle) : nullptr;
