@@ -207,6 +207,50 @@ TEST_F(FilesInstall, GroupsArriveWithTheirRecords) {
   EXPECT_EQ(SharedCount(dll), count + 2);
 }
 
+// The library of the example is installed with owVersionDate: a library of a higher version stays
+// although its date is older, one of a lower version is replaced although its date is newer. The
+// versions are read from real version resources by Windows' own functions.
+TEST_F(FilesInstall, VersionsDecideBeforeDates) {
+  const std::string payloads = Env(VT_PAYLOADS_ENV);
+  if (payloads.empty())
+    GTEST_SKIP() << "needs the versioned libraries of the win64 tree's payloads";
+  auto build = [&](int version) {
+    return payloads + "\\vtver" + std::to_string(version) + "\\vtver.dll";
+  };
+  ASSERT_TRUE(platform::CopyFile(build(15), src_ + "\\shared.dll", false));
+  {
+    platform::File f = platform::File::Open(src_ + "\\shared.dll", platform::Access::Write, 0,
+                                            platform::Disposition::OpenExisting);
+    ASSERT_TRUE(f.IsOpen());
+    ASSERT_TRUE(f.SetDosDateTime(kStamp));
+  }
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  const std::string dll = dest_ + "\\shared.dll";
+  struct Case {
+    int installed;                              // the build at the destination before the run
+    uint32_t stamp;                             // its date
+    int expected;                               // the build there after the run
+  } cases[] = {{20, kStamp - (1u << 16), 20},   // a day older
+               {10, kStamp + (1u << 16), 15}};  // a day newer
+  for (const Case& c : cases) {
+    SCOPED_TRACE("vtver" + std::to_string(c.installed));
+    ClearTree(dest_);
+    ForceDirectories(dest_);
+    ASSERT_TRUE(platform::CopyFile(build(c.installed), dll, false));
+    {
+      platform::File f = platform::File::Open(dll, platform::Access::Write, 0,
+                                              platform::Disposition::OpenExisting);
+      ASSERT_TRUE(f.IsOpen());
+      ASSERT_TRUE(f.SetDosDateTime(c.stamp));
+    }
+    ASSERT_EQ(Install(), 0u) << ReadAll(dir_ + "\\transcript.txt");
+    EXPECT_EQ(ReadAll(dll), ReadAll(build(c.expected)));
+  }
+}
+
 TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
   const std::string payloads = Env(VT_PAYLOADS_ENV);
   if (payloads.empty())
