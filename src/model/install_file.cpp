@@ -471,6 +471,10 @@ void TCustomInstallFile::CompressFile() {
     NotifyContainer(ieCompressBegin, this);
     RequireArchive();
     if (!Include()) throw EAbort();
+    // The archive keeps 100 characters of the path and the install looks the file up by it: a
+    // longer one would make a distribution that fails on the user's machine, not here.
+    if (SourcePath().size() > kMaxStoredFileName)
+      throw IECustomInstallFile(msg::kSourcePathTooLong, Name(), SourcePath());
     ForceDirectories(ExtractFileDir(GetFullArchiveFile()));
     engine.SetCompressedFile(GetFullArchiveFile());
     AttachCallbacks(engine);

@@ -191,6 +191,10 @@ inline constexpr const char* kNeedsFileContainer =
     "The following TInstallFile component %s requires the Container property to be a component "
     "descended from the TFileContainer component";
 inline constexpr const char* kDuplicate = "There is already a file with the name :%s";
+inline constexpr const char* kSourcePathTooLong =
+    "%s cannot be compressed: the path of its source file, %s, is longer than 100 characters, "
+    "and the install would not find the file in the archive. Keep the file in a folder with a "
+    "shorter path";
 inline constexpr const char* kTooManyFiles =
     "%s cannot be numbered: a project holds at most 2000 install files";
 }  // namespace install_file_message

@@ -140,6 +140,41 @@ TEST_F(InstallFileTest, InstallsFromTheGroupArchiveWithDatesAndProgress) {
   EXPECT_NE(std::find(log_.begin(), log_.end(), "Group:-998"), log_.end());
 }
 
+// The archive keeps 100 characters of a source path, and the install finds the file by them.
+TEST_F(InstallFileTest, SourcePathsTheArchiveCanHold) {
+  const std::string base = root_ + "\\src\\";
+  const std::string name = "x.txt";
+  ASSERT_LT(base.size() + name.size() + 2, 100u) << "the scratch folder's path is too long";
+  struct Case {
+    size_t length;
+    bool builds;
+  } cases[] = {{100, true}, {101, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    const std::string folder = std::string(c.length - base.size() - name.size() - 1, 'd');
+    ForceDirectories(base + folder);
+    auto* group = Group("Group", "group.arc");
+    auto* file = File(group, "F", folder + "\\" + name, "text");
+    ASSERT_EQ(file->SourcePath().size(), c.length);
+    if (c.builds) {
+      Build(group);
+      group->Process();
+      EXPECT_EQ(Read(root_ + "\\dest\\" + name), "text");
+    } else {
+      try {
+        Build(group);
+        ADD_FAILURE() << "a path the archive cannot hold was compressed";
+      } catch (const IECustomInstallFile& e) {
+        EXPECT_NE(e.Message().find("F cannot be compressed: the path of its source file, " +
+                                   file->SourcePath() + ", is longer than 100 characters"),
+                  std::string::npos)
+            << e.Message();
+      }
+    }
+    group->Free();
+  }
+}
+
 TEST_F(InstallFileTest, OverwriteRulesAndTheStepsThatRunEitherWay) {
   struct Case {
     TOverwriteType mode;
