@@ -12,6 +12,7 @@
 // The system and other attributes are dropped.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantorel::platform {
@@ -46,9 +47,15 @@ enum : uint32_t {
 class File {
  public:
   File() = default;
-  ~File();
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
+  ~File() { Close(); }
+  File(File&& other) noexcept : handle_(std::exchange(other.handle_, kClosed)) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, kClosed);
+    }
+    return *this;
+  }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 

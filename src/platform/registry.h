@@ -11,6 +11,7 @@
 // REGEDIT4 makes these raise PlatformError naming the file and line.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantorel::platform {
@@ -28,9 +29,18 @@ enum class ValueType { None, String, ExpandString, Binary, DWord, MultiString, O
 class RegKey {
  public:
   RegKey() = default;
-  ~RegKey();
-  RegKey(RegKey&& other) noexcept;
-  RegKey& operator=(RegKey&& other) noexcept;
+  ~RegKey() { Close(); }
+  RegKey(RegKey&& other) noexcept
+      : handle_(std::exchange(other.handle_, nullptr)),
+        dirty_(std::exchange(other.dirty_, false)) {}
+  RegKey& operator=(RegKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, nullptr);
+      dirty_ = std::exchange(other.dirty_, false);
+    }
+    return *this;
+  }
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace vantorel::platform {
 
@@ -57,9 +58,15 @@ bool WriteIniString(const std::string& file, const std::string& section, const s
 class Library {
  public:
   Library() = default;
-  ~Library();
-  Library(Library&& other) noexcept;
-  Library& operator=(Library&& other) noexcept;
+  ~Library() { Free(); }
+  Library(Library&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  Library& operator=(Library&& other) noexcept {
+    if (this != &other) {
+      Free();
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
   Library(const Library&) = delete;
   Library& operator=(const Library&) = delete;
 

@@ -174,26 +174,6 @@ bool Storable(const std::vector<std::string>& path) {
 
 }  // namespace
 
-RegKey::~RegKey() {
-  Close();
-}
-
-RegKey::RegKey(RegKey&& other) noexcept : handle_(other.handle_), dirty_(other.dirty_) {
-  other.handle_ = nullptr;
-  other.dirty_ = false;
-}
-
-RegKey& RegKey::operator=(RegKey&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    dirty_ = other.dirty_;
-    other.handle_ = nullptr;
-    other.dirty_ = false;
-  }
-  return *this;
-}
-
 RegKey RegKey::Open(Root root, const std::string& path, bool create, bool writable) {
   Store& store = TheStore();
   std::lock_guard lock(store.mutex);

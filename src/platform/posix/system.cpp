@@ -156,23 +156,6 @@ bool WriteIniString(const std::string& file, const std::string& section, const s
   return posix::ReplaceHostFile(host, IniStore(text, section, key, value));
 }
 
-Library::~Library() {
-  Free();
-}
-
-Library::Library(Library&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = nullptr;
-}
-
-Library& Library::operator=(Library&& other) noexcept {
-  if (this != &other) {
-    Free();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
-  }
-  return *this;
-}
-
 // Windows libraries cannot be loaded here; callers take their "library missing" path.
 Library Library::Load(const std::string&) {
   Fail(kErrorModNotFound);

@@ -59,23 +59,6 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 }  // namespace
 
-File::~File() {
-  Close();
-}
-
-File::File(File&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = kClosed;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
 File File::Open(const std::string& path, Access access, unsigned share, Disposition disposition) {
   DWORD desired = access == Access::Read    ? GENERIC_READ
                   : access == Access::Write ? GENERIC_WRITE

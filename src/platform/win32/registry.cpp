@@ -58,26 +58,6 @@ bool Set(void* handle, const std::string& name, DWORD type, const std::vector<ui
 
 }  // namespace
 
-RegKey::~RegKey() {
-  Close();
-}
-
-RegKey::RegKey(RegKey&& other) noexcept : handle_(other.handle_), dirty_(other.dirty_) {
-  other.handle_ = nullptr;
-  other.dirty_ = false;
-}
-
-RegKey& RegKey::operator=(RegKey&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    dirty_ = other.dirty_;
-    other.handle_ = nullptr;
-    other.dirty_ = false;
-  }
-  return *this;
-}
-
 RegKey RegKey::Open(Root root, const std::string& path, bool create, bool writable) {
   RegKey key;
   // The system takes no leading backslash; the callers' paths often have one.

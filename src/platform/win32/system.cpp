@@ -147,23 +147,6 @@ bool WriteIniString(const std::string& file, const std::string& section, const s
          0;
 }
 
-Library::~Library() {
-  Free();
-}
-
-Library::Library(Library&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = nullptr;
-}
-
-Library& Library::operator=(Library&& other) noexcept {
-  if (this != &other) {
-    Free();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
-  }
-  return *this;
-}
-
 Library Library::Load(const std::string& name) {
   Library library;
   library.handle_ = ::LoadLibraryA(name.c_str());
