@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/version_resource.h"
+#include "platform/byte_order.h"
 #include "routines/exceptions.h"
 #include "routines/strings.h"
 
@@ -11,18 +12,11 @@ namespace vantorel {
 namespace {
 
 using platform::File;
+using platform::Le32;
+using platform::PutLe32;
 
 std::string BeforeSemicolon(const std::string& text) {
   return text.substr(0, text.find(';'));
-}
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "framework/format.h"
 #include "framework/properties.h"
+#include "platform/byte_order.h"
 
 namespace vantorel {
 
@@ -172,12 +173,8 @@ void TStringList::Changed() {
 
 namespace {
 
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
+using platform::Le16;
+using platform::Le32;
 
 // Finds the bitmap header: at 0 (a bare DIB), after a BITMAPFILEHEADER ("BM"), or after the
 // graphic class name (length byte + name) and a 4-byte size that form writers put first.

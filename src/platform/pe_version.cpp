@@ -4,16 +4,10 @@
 #include <array>
 #include <optional>
 
+#include "platform/byte_order.h"
+
 namespace vantorel::platform {
 namespace {
-
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 constexpr uint16_t kRtVersion = 16;
 constexpr uint16_t kVsVersionInfo = 1;

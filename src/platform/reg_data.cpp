@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/byte_order.h"
+
 namespace vantorel::platform {
 namespace {
 
@@ -121,8 +123,7 @@ std::vector<uint8_t> EncodeDWord(uint32_t value) {
 
 bool DecodeDWord(const std::vector<uint8_t>& data, uint32_t& value) {
   if (data.size() != 4) return false;
-  value = uint32_t{data[0]} | uint32_t{data[1]} << 8 | uint32_t{data[2]} << 16 |
-          uint32_t{data[3]} << 24;
+  value = Le32(data.data());
   return true;
 }
 

@@ -1,13 +1,8 @@
 // The helpers over VerQueryValue, the same for both backends.
+#include "platform/byte_order.h"
 #include "platform/version.h"
 
 namespace vantorel::platform {
-namespace {
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-}  // namespace
 
 bool VerQueryFixedFileInfo(const std::vector<uint8_t>& block, FixedFileInfo& info) {
   std::vector<uint8_t> value;

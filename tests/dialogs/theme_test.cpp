@@ -2,13 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/theme_bitmap.h"
+#include "platform/byte_order.h"
 #include "platform/resources.h"
 
 namespace vantorel {
 namespace {
 
 uint32_t Dword(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+  return platform::Le32(b.data() + at);
 }
 
 // The bytes of a BITMAP resource: a header of `header` bytes with the given fields, then `rest`
