@@ -5,6 +5,7 @@
 #include <fstream>
 #include <thread>
 
+#include "../framework/native_windows.h"
 #include "dialog_fixture.h"
 #include "dialogs/theme_bitmap.h"
 #include "framework/ui_backend.h"
@@ -22,17 +23,8 @@ bool FileExists(const std::string& path) {
 class NativeWizard : public DialogTest {
  protected:
   void SetUp() override {
-    Application().Reinitialize();
-    auto backend = CreateNativeBackend();
-    ASSERT_NE(backend, nullptr);
-    Application().SetUi(std::move(backend));
-    TForm probe(nullptr);
-    probe.Show();
-    if (probe.NativeHandle() == 0) {
-      if (std::getenv("VANTOREL_REQUIRE_WINDOWS") != nullptr) FAIL() << "no window was created";
-      GTEST_SKIP() << "no window system (no display)";
-    }
-    probe.Hide();
+    UseNativeWindows();
+    if (IsSkipped() || HasFatalFailure()) return;
     form_ = std::make_unique<TForm>(nullptr);
     install_ = Make<TFakeInstall>("Install1");
     install_->theme.SetData(InstallThemeBitmap());

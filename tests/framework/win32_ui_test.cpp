@@ -5,6 +5,7 @@
 
 #include "framework/application.h"
 #include "framework/ui_backend.h"
+#include "native_windows.h"
 #include "platform/ui.h"
 
 namespace vantorel {
@@ -14,19 +15,7 @@ namespace {
 
 class NativeApplication : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Application().Reinitialize();
-    auto backend = CreateNativeBackend();
-    ASSERT_NE(backend, nullptr);
-    Application().SetUi(std::move(backend));
-    // Wine creates windows only with a display (the tree's GUI tests run under Xvfb).
-    TForm probe(nullptr);
-    probe.Show();
-    if (probe.NativeHandle() == 0) {
-      if (std::getenv("VANTOREL_REQUIRE_WINDOWS") != nullptr) FAIL() << "no window was created";
-      GTEST_SKIP() << "no window system (no display)";
-    }
-  }
+  void SetUp() override { testing::UseNativeWindows(); }
   void TearDown() override { Application().Reinitialize(); }
 };
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <utility>
 
+#include "../platform/pending_renames.h"
 #include "archive/compress.h"
 #include "file_fixture.h"
 #include "framework/streaming.h"
@@ -46,50 +47,6 @@ class FakeInstall : public TInstallFileGroup, public IInstallComponent {
 
  private:
   std::string source_;
-};
-
-// Keeps the moves at restart a test registers from acting at a later start of the prefix, and
-// tells which moves it registered.
-class PendingRenames {
- public:
-  PendingRenames() {
-    key_ = platform::RegKey::Open(platform::Root::LocalMachine, kSessionManager, true, true);
-    existed_ = key_.ReadRaw(kPendingRenames, type_, data_);
-  }
-  ~PendingRenames() {
-    if (existed_)
-      key_.WriteRaw(kPendingRenames, type_, data_);
-    else
-      key_.DeleteValue(kPendingRenames);
-  }
-  PendingRenames(const PendingRenames&) = delete;
-  PendingRenames& operator=(const PendingRenames&) = delete;
-
-  // Whether `to` is to be replaced by `from` at the next start.
-  bool Holds(const std::string& from, const std::string& to) {
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    if (!key_.ReadRaw(kPendingRenames, type, data)) return false;
-    std::vector<std::string> strings;
-    for (size_t pos = 0; pos < data.size();) {
-      size_t end = pos;
-      while (end < data.size() && data[end] != 0) ++end;
-      strings.emplace_back(data.begin() + pos, data.begin() + end);
-      pos = end + 1;
-    }
-    for (size_t i = 0; i + 1 < strings.size(); i += 2)
-      if (SameText(strings[i], "\\??\\" + from) && SameText(strings[i + 1], "!\\??\\" + to))
-        return true;
-    return false;
-  }
-
- private:
-  static constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-  static constexpr char kPendingRenames[] = "PendingFileRenameOperations";
-  platform::RegKey key_;
-  bool existed_ = false;
-  uint32_t type_ = 0;
-  std::vector<uint8_t> data_;
 };
 
 class InstallFileTest : public FileModelTest {
@@ -241,7 +198,7 @@ TEST_F(InstallFileTest, FileInUseIsWrittenBesideItAndMovedAtRestart) {
     EXPECT_EQ(install.unfinished.back(), (std::pair<std::string, int>{"Lib", 0}));
 #ifdef _WIN32
     // The old file is still there at the restart: the move must be allowed to replace it.
-    EXPECT_TRUE(pending.Holds(root_ + "\\dest\\" + c.expected_name, root_ + "\\dest\\lib.dll"));
+    EXPECT_TRUE(pending.MovesOver(root_ + "\\dest\\" + c.expected_name, root_ + "\\dest\\lib.dll"));
 #endif
     // Where the system cannot move at restart, a batch file does it on the next start.
     for (const auto& [subject, code] : install.unfinished) {
@@ -314,7 +271,7 @@ TEST_F(InstallFileTest, DestinationHeldByAnotherProgram) {
 
   EXPECT_EQ(Read(root_ + "\\dest\\lib.1"), "new library");
   EXPECT_TRUE(install.reboot);
-  EXPECT_TRUE(pending.Holds(root_ + "\\dest\\lib.1", target));
+  EXPECT_TRUE(pending.MovesOver(root_ + "\\dest\\lib.1", target));
   Write(release, "");
   EXPECT_TRUE(wait_until([&] { return !platform::FileExists(ready); }));
   EXPECT_EQ(Read(target), "old library");

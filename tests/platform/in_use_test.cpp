@@ -2,6 +2,7 @@
 // process (vthold.exe of the test payloads) holds the file, as a running program would.
 #include <gtest/gtest.h>
 
+#include "pending_renames.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/reg_data.h"
@@ -17,62 +18,9 @@ using testing::Quoted;
 using testing::Scratch;
 using testing::WaitUntil;
 using testing::WriteText;
+using vantorel::testing::PendingRenames;
 
 #ifdef _WIN32
-
-constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr char kPendingRenames[] = "PendingFileRenameOperations";
-
-// Puts PendingFileRenameOperations back as it was, so that the tests' entries never act at a
-// later start of the prefix.
-class PendingRenames {
- public:
-  PendingRenames() {
-    key_ = RegKey::Open(Root::LocalMachine, kSessionManager, false, true);
-    EXPECT_TRUE(key_.IsOpen()) << LastError();
-    existed_ = key_.ReadRaw(kPendingRenames, type_, data_);
-  }
-  ~PendingRenames() {
-    if (existed_)
-      EXPECT_TRUE(key_.WriteRaw(kPendingRenames, type_, data_));
-    else
-      key_.DeleteValue(kPendingRenames);
-  }
-  PendingRenames(const PendingRenames&) = delete;
-  PendingRenames& operator=(const PendingRenames&) = delete;
-
-  // The (from, to) pairs in the system's form: "\??\C:\..." names, an empty `to` for a delete,
-  // and "!" before a `to` that is to be replaced.
-  std::vector<std::pair<std::string, std::string>> Pairs() {
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    std::vector<std::pair<std::string, std::string>> pairs;
-    if (!key_.ReadRaw(kPendingRenames, type, data)) return pairs;
-    EXPECT_EQ(type, kRegMultiSz);
-    std::vector<std::string> strings;
-    for (size_t pos = 0; pos < data.size();) {
-      size_t end = pos;
-      while (end < data.size() && data[end] != 0) ++end;
-      strings.emplace_back(data.begin() + pos, data.begin() + end);
-      pos = end + 1;
-    }
-    for (size_t i = 0; i + 1 < strings.size() && !strings[i].empty(); i += 2)
-      pairs.emplace_back(strings[i], strings[i + 1]);
-    return pairs;
-  }
-
-  bool Holds(const std::string& from, const std::string& to) {
-    for (const auto& [f, t] : Pairs())
-      if (EqualNoCase(f, from) && EqualNoCase(t, to)) return true;
-    return false;
-  }
-
- private:
-  RegKey key_;
-  bool existed_ = false;
-  uint32_t type_ = 0;
-  std::vector<uint8_t> data_;
-};
 
 TEST(MoveAtReboot, EntersPendingRenames) {
   Scratch dir;
@@ -83,7 +31,7 @@ TEST(MoveAtReboot, EntersPendingRenames) {
   ASSERT_TRUE(WriteText(gone, "gone"));
   ASSERT_TRUE(MoveFileAtReboot(from, to)) << LastError();
   ASSERT_TRUE(MoveFileAtReboot(gone, "")) << LastError();
-  EXPECT_TRUE(pending.Holds("\\??\\" + from, "!\\??\\" + to)) << "replaces the existing file";
+  EXPECT_TRUE(pending.MovesOver(from, to)) << "replaces the existing file";
   EXPECT_TRUE(pending.Holds("\\??\\" + gone, "")) << "an empty target deletes";
   EXPECT_TRUE(FileExists(from) && FileExists(to) && FileExists(gone)) << "nothing happens now";
 }
@@ -130,7 +78,7 @@ TEST(InUse, HeldFileIsReplacedAtReboot) {
       << "readers are still welcome";
 
   EXPECT_TRUE(MoveFileAtReboot(beside, file)) << LastError();
-  EXPECT_TRUE(pending.Holds("\\??\\" + beside, "!\\??\\" + file));
+  EXPECT_TRUE(pending.MovesOver(beside, file));
 
   ASSERT_TRUE(holder.Release());
   EXPECT_TRUE(DeleteFile(file)) << "free again once the holder let go: " << LastError();

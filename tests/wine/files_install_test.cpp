@@ -3,11 +3,9 @@
 // them from that folder; the test reads what arrived on disk and in the registry.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <sstream>
 
-#include "install/attached_form.h"
 #include "model/file_container.h"
 #include "model/install_file.h"
 #include "model/symbolic_paths.h"
@@ -15,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "recorder_run.h"
 #include "routines/registry_routines.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
@@ -27,16 +26,8 @@ constexpr char kExampleSource[] = "C:\\VantorelExample\\files";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Files Example";
 
-std::string Env(const char* name) {
-  return platform::GetEnv(name).value_or("");
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(platform::NativePath(path), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Env;
+using testing::ReadAll;
 
 void Write(const std::string& path, const std::string& text) {
   platform::File f =
@@ -129,17 +120,7 @@ class FilesInstall : public ::testing::Test {
       form.insert(at + anchor.size(), after_anchor);
     }
     form = Replace(form, kExampleSource, src_);
-    std::string engine = Env("VANTOREL_BINARY_DIR") + "/tests/vtsetup_recorder";
-#ifdef _WIN32
-    engine += ".exe";
-#endif
-    std::string program = dir_ + "\\files.exe";
-    AttachForm(engine, form, program);
-    uint32_t exit_code = 99;
-    std::string command(1, '"');
-    command.append(platform::NativePath(program)).append("\" -d \"-s").append(dir_).append("\"");
-    EXPECT_TRUE(platform::StartProgramAndWait(command, false, 60000, exit_code));
-    return exit_code;
+    return testing::RunWithRecorder(form, dir_ + "\\files.exe", "-d \"-s" + dir_ + "\"");
   }
 
   uint32_t SharedCount(const std::string& path) {

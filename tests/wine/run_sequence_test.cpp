@@ -3,14 +3,13 @@
 // transcript, its exit status and the registry it leaves.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "framework/headless/headless.h"
-#include "install/attached_form.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "recorder_run.h"
 #include "routines/registry_routines.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
@@ -18,16 +17,8 @@
 namespace vantorel {
 namespace {
 
-std::string Env(const char* name) {
-  return platform::GetEnv(name).value_or("");
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(platform::NativePath(path), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::Env;
+using testing::ReadAll;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -88,21 +79,10 @@ class InstallProgram : public ::testing::Test {
 
   // Attaches `form` to the recorder engine and runs the result with `arguments`.
   uint32_t Run(const std::string& form, const std::string& arguments) {
-    std::string engine = Env("VANTOREL_BINARY_DIR") + "/tests/vtsetup_recorder";
-#ifdef _WIN32
-    engine += ".exe";
-#endif
     program_ = dir_ + "\\minimal.exe";
-    AttachForm(engine, form, program_);
-    uint32_t exit_code = 99;
-    std::string command(1, '"');
-    command.append(platform::NativePath(program_)).append("\" ").append(arguments);
-    EXPECT_TRUE(platform::StartProgramAndWait(command, false, 60000, exit_code));
-    return exit_code;
+    return testing::RunWithRecorder(form, program_, arguments);
   }
-  std::vector<std::string> Events() {
-    return Lines(ReadAll(log_));
-  }
+  std::vector<std::string> Events() { return Lines(ReadAll(log_)); }
   std::vector<headless::TTranscriptEntry> Messages() {
     std::vector<headless::TTranscriptEntry> boxes;
     for (auto& entry : headless::ParseTranscript(ReadAll(transcript_)))
