@@ -533,7 +533,11 @@ void TCustomInstallFile::InstallObjects() {
   }
   RequireDestination();
   target_existed_ = platform::FileExists(DestPath());
-  int decision = TVersionResource::IsFileNewer(version_, DestPath(), overwrite_mode_, file_date_);
+  // Nothing at the destination means nothing to keep, whatever the mode: compared by version, a
+  // file without a version resource would otherwise be "equal" to the missing one and skipped.
+  int decision = target_existed_ ? TVersionResource::IsFileNewer(version_, DestPath(),
+                                                                 overwrite_mode_, file_date_)
+                                 : kNewerReplace;
   should_install_ = decision == kNewerFailed || decision == kNewerReplace;
   if (should_install_) {
     try {

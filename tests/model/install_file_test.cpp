@@ -138,10 +138,20 @@ TEST_F(InstallFileTest, OverwriteRulesAndTheStepsThatRunEitherWay) {
     uint32_t existing;  // 0: no file at the destination
     bool installs;
   } cases[] = {
-      {owAlways, kStamp2033, true}, {owNever, kStamp2017, false},
-      {owNever, 0, true},           {owDate, 0, true},
-      {owDate, kStamp2017, true},   {owDate, kStamp2033, false},
+      {owAlways, kStamp2033, true},
+      {owNever, kStamp2017, false},
+      {owNever, 0, true},
+      {owDate, 0, true},
+      {owDate, kStamp2017, true},
+      {owDate, kStamp2033, false},
       {owDate, kStamp2025, false},
+      // Neither file has a version resource: the versions are equal, and only a missing
+      // destination (nothing to keep) or, with the date as tie-break, a newer archive installs.
+      {owVersion, 0, true},
+      {owVersion, kStamp2017, false},
+      {owVersionDate, 0, true},
+      {owVersionDate, kStamp2017, true},
+      {owVersionDate, kStamp2033, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.mode) + "/" + std::to_string(c.existing));
