@@ -349,6 +349,16 @@ void TFileRelated::SetArchiveFileType(TCustomPathSpecifier* v) {
   if (v != nullptr) v->FreeNotification(this);
 }
 
+void TFileRelated::RestoreArchive(TCustomPathSpecifier* type, const std::string& file) noexcept {
+  // The saved specifier was ours before, so it already tells us when it goes; one destroyed in
+  // the meantime (an event handler may free components) is not brought back.
+  bool alive = false;
+  for (int i = 0; i < PathSpecifiers().Count() && !alive; ++i)
+    alive = PathSpecifiers().Items(i) == type;
+  archive_file_type_ = alive ? type : nullptr;
+  archive_file_ = file;
+}
+
 void TFileRelated::StoreArchiveFileType(TCustomPathSpecifier* v) {
   archive_file_type_ = v;
   if (v != nullptr) v->FreeNotification(this);

@@ -145,6 +145,9 @@ class TFileRelated : public TInstallObject {
   virtual void SetArchiveFile(const std::string& v);
   TCustomPathSpecifier* ArchiveFileType() const { return archive_file_type_; }
   virtual void SetArchiveFileType(TCustomPathSpecifier* v);
+  // Puts back archive values saved from this object, as they were: no validation, no clearing,
+  // nothing raised (it runs while a failed build's error is on its way out).
+  void RestoreArchive(TCustomPathSpecifier* type, const std::string& file) noexcept;
   bool Net() const { return net_; }
   virtual void SetNet(bool v) { net_ = v; }
   TCustomNetInstallLocation* NetLocation() const { return net_location_; }

@@ -292,8 +292,7 @@ void TFileContainer::CompressObject(TFileRelated* object, TCompressOptions optio
     bool include;
     ~Saved() {
       object->SetAddToArchive(add_to_archive);
-      object->SetArchiveFile(archive_file);
-      object->SetArchiveFileType(archive_file_type);
+      object->RestoreArchive(archive_file_type, archive_file);
       object->SetInclude(include);
     }
   } saved{object, object->AddToArchive(), object->ArchiveFile(), object->ArchiveFileType(),

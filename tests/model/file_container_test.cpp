@@ -234,6 +234,70 @@ TEST_F(CompressTest, OptionsThatCannotBeMet) {
   EXPECT_EQ(group->Phase(), 0);
 }
 
+// A specifier the project stored but that no longer accepts the file (its validation runs only
+// outside loading); it still names an archive.
+class RefusingSpecifier : public TCustomPathSpecifier {
+ public:
+  using TCustomPathSpecifier::TCustomPathSpecifier;
+  std::string archive;
+  void Validate(TInstallContainer*) override { throw IEPathSpecifier("refused"); }
+  std::string Expand(TInstallContainer*) override { return archive; }
+};
+
+TEST_F(CompressTest, ProjectValuesComeBackWithoutValidationWhenACompressionFails) {
+  StandardPathSpecifiers().EnsureStandardSpecifiers(form_.get(), true);
+  auto* refusing = Make<RefusingSpecifier>("Refusing");
+  refusing->archive = root_ + "\\refused.arc";
+  struct Case {
+    const char* name;
+    TCustomPathSpecifier* type;
+    TCompressOptions options;
+    std::string error;  // "" when the compression succeeds
+  } cases[] = {
+      // No install component: the main archive cannot be expanded, and it cannot be validated
+      // either when it is put back while that error is on its way out.
+      {"main archive", StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>(),
+       TCompressOptions{coForceNetFilesLocal},
+       "There is no TInstall component so the path specifier could not be expanded for A"},
+      {"main archive, only add", StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>(),
+       TCompressOptions{coForceNetFilesLocal, coOnlyAdd},
+       "Cannot either compress or decompress the following file because it's archive file "
+       "property is blank. File is :a.txt"},
+      // The compression succeeds; only putting the specifier back would fail its validation.
+      {"refusing", refusing, TCompressOptions{coForceNetFilesLocal}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* group = Group("Group", "group.arc");
+    auto* a = File(group, "A", "a.txt", "alpha");
+    // As a project read from its form holds them: stored without validation.
+    a->SetStateFlag(csLoading, true);
+    a->SetArchiveFileType(c.type);
+    a->SetArchiveFile("kept.arc");
+    a->SetStateFlag(csLoading, false);
+    a->SetAddToArchive(lzcOnlyAdd);
+    a->SetInclude(false);
+
+    if (c.error.empty()) {
+      EXPECT_NO_THROW(group->Compress(c.options + TCompressOptions{coIncludeAll}));
+      EXPECT_EQ(a->CompressedMarker(), 2);
+    } else {
+      try {
+        group->Compress(c.options + TCompressOptions{coIncludeAll});
+        ADD_FAILURE() << "no error";
+      } catch (const Exception& e) {
+        EXPECT_EQ(std::string(e.what()), c.error);
+      }
+    }
+    EXPECT_EQ(a->ArchiveFileType(), c.type);
+    EXPECT_EQ(a->ArchiveFile(), "kept.arc");
+    EXPECT_EQ(a->AddToArchive(), lzcOnlyAdd);
+    EXPECT_FALSE(a->Include());
+    EXPECT_EQ(group->Phase(), 0);
+    group->Free();
+  }
+}
+
 TEST_F(CompressTest, CopyFilesCopiesUncompressed) {
   auto* group = Group("Group", "group.arc");
   File(group, "A", "a.txt", "alpha");
