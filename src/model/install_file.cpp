@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 #include "archive/compress.h"
@@ -774,30 +775,32 @@ void TCustomInstallFile::ResumeAfterReboot() {
 // ---- uninstall records ------------------------------------------------------------------------
 
 void TCustomInstallFile::WriteUninstallInfo(const std::string& key) {
-  if (active_x_) {
-    std::string active_x_key = key + "\\ActiveX";
-    int n = std::stoi(ReadRegString(kRootLocalMachine, active_x_key, "Entries", "0")) + 1;
-    std::string flag = UpperExt(file_name_) == ".EXE" ? ";1" : ";0";
-    WriteRegString(kRootLocalMachine, active_x_key, "File" + std::to_string(n), DestPath() + flag);
-    WriteRegString(kRootLocalMachine, active_x_key, "Entries", std::to_string(n));
-    return;
-  }
-  for (int k = 0;; ++k) {
-    std::string files_key = key + "\\Files" + (k == 0 ? std::string() : std::to_string(k));
+  // A self-registering file's record says whether the uninstall unregisters it as a program.
+  const bool active_x = active_x_;
+  const std::string base = key + (active_x ? "\\ActiveX" : "\\Files");
+  const std::string value =
+      active_x ? DestPath() + (UpperExt(file_name_) == ".EXE" ? ";1" : ";0") : DestPath();
+  // A record key that cannot take the entry (its count is damaged, or writing fails) is left as
+  // it is and the entry goes to the next one: Files, Files1, Files2, ... (ActiveX likewise), so
+  // one damaged key from an earlier install neither fails this one nor loses the record.
+  constexpr int kRecordKeys = 1000;
+  for (int k = 0; k < kRecordKeys; ++k) {
+    std::string record_key = base + (k == 0 ? std::string() : std::to_string(k));
+    int n = 0;
+    if (!TryStrToInt(ReadRegString(kRootLocalMachine, record_key, "Entries", "0"), n) || n < 0 ||
+        n == std::numeric_limits<int>::max())
+      continue;
+    ++n;
     try {
-      std::string entries = ReadRegString(kRootLocalMachine, files_key, "Entries", "0");
-      size_t used = 0;
-      int n = std::stoi(entries, &used);
-      if (used != entries.size()) throw Exception("Not a count: " + entries);
-      ++n;
-      WriteRegString(kRootLocalMachine, files_key, "File" + std::to_string(n), DestPath());
-      WriteRegString(kRootLocalMachine, files_key, "Entries", std::to_string(n));
+      WriteRegString(kRootLocalMachine, record_key, "File" + std::to_string(n), value);
+      WriteRegString(kRootLocalMachine, record_key, "Entries", std::to_string(n));
       return;
-    } catch (const std::exception&) {
-      // A damaged record key: the entry goes to the next one.
-      if (k >= 1000) throw;
+    } catch (const Exception&) {
+      if (k == kRecordKeys - 1) throw;
     }
   }
+  throw IECustomInstallFile("%s cannot write its uninstall record: the keys %s to %s%d are damaged",
+                            Name(), base, base, kRecordKeys - 1);
 }
 
 // ---- the published class and the lists --------------------------------------------------------

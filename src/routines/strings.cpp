@@ -1,6 +1,7 @@
 #include "routines/strings.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace vantorel {
 namespace {
@@ -73,6 +74,16 @@ std::string CleanFileName(const std::string& s) {
     if (kDropped.find(c) == std::string::npos) out += c;
   }
   return out;
+}
+
+bool TryStrToInt(const std::string& s, int& value) {
+  std::string text = Trim(s);
+  int parsed = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, parsed);
+  if (text.empty() || error != std::errc() || stop != end) return false;
+  value = parsed;
+  return true;
 }
 
 std::string UpperCase(const std::string& s) {

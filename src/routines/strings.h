@@ -20,6 +20,10 @@ void AfterColon(const std::string& s, std::string& out);
 // Maps "/" to "-" and drops the characters that a file name may not hold.
 std::string CleanFileName(const std::string& s);
 
+// A decimal integer (blanks around it allowed, an optional "-"), as the registry or a file holds
+// it. False, with `value` unchanged, for anything else and for a number outside int's range.
+bool TryStrToInt(const std::string& s, int& value);
+
 // Helpers the engine uses throughout (ASCII case rules, as the ANSI routines of the platform).
 std::string UpperCase(const std::string& s);
 std::string LowerCase(const std::string& s);

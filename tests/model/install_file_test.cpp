@@ -444,6 +444,45 @@ TEST_F(UninstallRecordTest, EntriesGoToFilesThenToTheNextKeyThatCanTakeThem) {
   DeleteRegKeyTree(kRootLocalMachine, "\\Software\\VantorelModelTest");
 }
 
+TEST_F(UninstallRecordTest, DamagedCountsSendTheRecordToTheNextKey) {
+  const std::string key = "\\Software\\VantorelModelTest\\Uninstall";
+  auto* group = Group("Group", "group.arc");
+  auto* plain = File(group, "Plain", "a.txt", "alpha");
+  auto* ocx = File(group, "Ocx", "grid.ocx", "ocx");
+  struct Case {
+    std::string count;  // what a damaged record holds as "Entries"
+    bool next_damaged;  // the key after it is damaged too
+  } cases[] = {
+      {"not a number", false}, {"", false},     {"12abc", false}, {"-3", false},
+      {"99999999999", false},  {"0x10", false}, {"x", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("'" + c.count + "'");
+    DeleteRegKeyTree(kRootLocalMachine, key);
+    for (const char* sub : {"\\Files", "\\ActiveX"}) {
+      WriteRegString(kRootLocalMachine, key + sub, "Entries", c.count);
+      if (c.next_damaged) WriteRegString(kRootLocalMachine, key + sub + "1", "Entries", c.count);
+    }
+    EXPECT_NO_THROW(plain->WriteUninstallInfo(key));
+    EXPECT_NO_THROW(ocx->WriteUninstallInfo(key));
+    const std::string suffix = c.next_damaged ? "2" : "1";
+    struct Row {
+      std::string sub, name, value;
+    } rows[] = {
+        {"Files", "Entries", c.count},
+        {"Files" + suffix, "Entries", "1"},
+        {"Files" + suffix, "File1", plain->DestPath()},
+        {"ActiveX", "Entries", c.count},
+        {"ActiveX" + suffix, "Entries", "1"},
+        {"ActiveX" + suffix, "File1", ocx->DestPath() + ";0"},
+    };
+    for (const Row& r : rows)
+      EXPECT_EQ(ReadRegString(kRootLocalMachine, key + "\\" + r.sub, r.name, "<none>"), r.value)
+          << r.sub << "\\" << r.name;
+  }
+  DeleteRegKeyTree(kRootLocalMachine, "\\Software\\VantorelModelTest");
+}
+
 }  // namespace
 }  // namespace vantorel::testing
 

@@ -101,5 +101,33 @@ TEST(PathStrings, CaseAndTrim) {
   EXPECT_EQ(Trim(" \t "), "");
 }
 
+TEST(PathStrings, NumbersFromStoredText) {
+  struct Case {
+    std::string text;
+    bool ok;
+    int value;
+  } cases[] = {
+      {"0", true, 0},
+      {"12", true, 12},
+      {" 7 ", true, 7},
+      {"-3", true, -3},
+      {"2147483647", true, 2147483647},
+      {"2147483648", false, 0},
+      {"99999999999", false, 0},
+      {"", false, 0},
+      {"  ", false, 0},
+      {"12abc", false, 0},
+      {"abc", false, 0},
+      {"0x10", false, 0},
+      {"+5", false, 0},
+      {"1 2", false, 0},
+  };
+  for (const Case& c : cases) {
+    int value = 42;
+    EXPECT_EQ(TryStrToInt(c.text, value), c.ok) << "'" << c.text << "'";
+    EXPECT_EQ(value, c.ok ? c.value : 42) << "'" << c.text << "'";
+  }
+}
+
 }  // namespace
 }  // namespace vantorel
