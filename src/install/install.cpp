@@ -95,7 +95,8 @@ TCustomInstall::TCustomInstall(TComponent* owner) : TFileContainer(owner) {
     throw IEInstall(
         "The TInstall component does not currently support the use of 2 TInstall components in "
         "the same project");
-  if (dynamic_cast<TForm*>(owner) == nullptr)
+  // A project's root may be a form or a data module, as the form reader allows.
+  if (dynamic_cast<TForm*>(owner) == nullptr && dynamic_cast<TDataModule*>(owner) == nullptr)
     throw IEInstall(
         "The Owner of the TInstall component must either be a class of type TCustomForm (Delphi "
         "3) or TForm (Delphi 2.0,C++Builder 1.0)");

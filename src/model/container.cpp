@@ -19,7 +19,8 @@ namespace {
 IInstallComponent* g_install = nullptr;
 
 bool OwnerIsFormOrModule(const TComponent* owner) {
-  return owner != nullptr && dynamic_cast<const TForm*>(owner) != nullptr;
+  return dynamic_cast<const TForm*>(owner) != nullptr ||
+         dynamic_cast<const TDataModule*>(owner) != nullptr;
 }
 
 // Whether the specifier is of class T (or a descendant).

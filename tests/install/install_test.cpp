@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "dialogs/grab_call.h"
 #include "framework/application.h"
 #include "framework/headless/headless.h"
+#include "framework/streaming.h"
 #include "model/exceptions.h"
 #include "model/install_file.h"
 #include "model/symbolic_paths.h"
@@ -475,6 +477,56 @@ TEST_F(InstallRun, SpecifiersThatNeedTheInstallComponent) {
                 "Cannot use the ddMainInstallDir path specifier for a TInstall component");
     }
   }
+}
+
+TEST_F(InstallRun, ProjectRootedInADataModule) {
+  std::unique_ptr<TComponent> root(
+      ReadForm("object DataModule1: TDataModule\n"
+               "  object Install1: TInstall\n"
+               "    UseLoadingProgram = False\n"
+               "    RunAutomatic = False\n"
+               "    DestDir = '\\App'\n"
+               "  end\n"
+               "  object Group: TInstallFileGroup\n"
+               "    Container = Install1\n"
+               "    DestDir = '\\Data'\n"
+               "    DestDirType = psMainInstall\n"
+               "  end\n"
+               "end\n"));
+  TCustomInstall* install = Install();
+  ASSERT_NE(install, nullptr);
+  EXPECT_EQ(install->Owner(), root.get());
+  // The first container on the module brought the standard specifiers, owned by the module.
+  for (const char* name : {"psMainInstall", "psMainArchiveFile", "psProgramFiles", "psWindow"}) {
+    auto* specifier = dynamic_cast<TStandardPathSpecifier*>(root->FindComponent(name));
+    ASSERT_NE(specifier, nullptr) << name;
+    EXPECT_EQ(specifier->StandardName(), name);
+  }
+  EXPECT_EQ(install->GetFullDestDir(), ProgramFilesDirectory() + "\\App");
+  EXPECT_EQ(install->GetFullArchiveFile(), "C:\\dist\\files.1");
+  auto* group = dynamic_cast<TInstallFileGroup*>(root->FindComponent("Group"));
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->GetFullDestDir(), ProgramFilesDirectory() + "\\App\\Data");
+  // Setters validate outside loading, against the install component of the module.
+  group->SetDestDirType(StandardPathSpecifiers().FindByClass<TpsMainInstall>());
+  EXPECT_THROW(install->SetDestDirType(StandardPathSpecifiers().FindByClass<TpsMainInstall>()),
+               IEPathSpecifier);
+  root.reset();
+  EXPECT_EQ(InstallComponent(), nullptr);
+
+  // Any other owner is still refused.
+  TComponent plain(nullptr);
+  for (TComponent* owner : {&plain, static_cast<TComponent*>(nullptr)}) {
+    try {
+      TInstall refused(owner);
+      ADD_FAILURE() << "accepted";
+    } catch (const IEInstall& e) {
+      EXPECT_EQ(e.Message(),
+                "The Owner of the TInstall component must either be a class of type TCustomForm "
+                "(Delphi 3) or TForm (Delphi 2.0,C++Builder 1.0)");
+    }
+  }
+  EXPECT_EQ(plain.ComponentCount(), 0);
 }
 
 }  // namespace
