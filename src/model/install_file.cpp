@@ -91,18 +91,15 @@ TCustomInstallFile::TCustomInstallFile(TComponent* owner) : TFileRelated(owner) 
   SetInstallable(true);
   SetInclude(true);
   SetNet(false);
-  auto& table = UniqueIDs();
-  auto free = std::find(table.taken.begin(), table.taken.end(), false);
-  // Two files with one number would share an archive entry, and one of them would be installed
-  // with the other's data: refuse instead.
-  if (free == table.taken.end()) throw IECustomInstallFile(msg::kTooManyFiles, Name());
-  *free = true;
-  unique_id_ = static_cast<int32_t>(free - table.taken.begin());
+  // Without a free number the file waits, unnamed as it still is, for its name (or its build)
+  // to refuse it with a message that says which file it is.
+  TakeUniqueID();
   AllInstallFiles().Add(this);
 }
 
 TCustomInstallFile::~TCustomInstallFile() {
-  if (unique_id_ >= 0 && unique_id_ < kMaxInstallFiles) UniqueIDs().taken[unique_id_] = false;
+  if (numbered_ && unique_id_ >= 0 && unique_id_ < kMaxInstallFiles)
+    UniqueIDs().taken[unique_id_] = false;
   AllInstallFiles().Remove(this);
   SelfRegistrationQueue().Remove(this);
 }
@@ -115,7 +112,33 @@ void TCustomInstallFile::Loaded() {
     table.taken.fill(false);
     table.initialised = true;
   }
-  if (unique_id_ >= 0 && unique_id_ < kMaxInstallFiles) table.taken[unique_id_] = true;
+  numbered_ = unique_id_ >= 0 && unique_id_ < kMaxInstallFiles;
+  if (numbered_) table.taken[unique_id_] = true;
+}
+
+bool TCustomInstallFile::TakeUniqueID() {
+  if (numbered_) return true;
+  auto& table = UniqueIDs();
+  auto free = std::find(table.taken.begin(), table.taken.end(), false);
+  if (free == table.taken.end()) return false;
+  *free = true;
+  unique_id_ = static_cast<int32_t>(free - table.taken.begin());
+  numbered_ = true;
+  return true;
+}
+
+void TCustomInstallFile::RequireUniqueID(const std::string& name) {
+  // Two files with one number would share an archive entry, and one of them would be installed
+  // with the other's data: refuse instead.
+  if (TakeUniqueID()) return;
+  if (!Trim(name).empty()) throw IECustomInstallFile(msg::kTooManyFiles, name);
+  throw IECustomInstallFile(msg::kTooManyFilesBySource, SourcePath());
+}
+
+void TCustomInstallFile::SetName(const std::string& name) {
+  // A file being read takes the number its project stored, when it is loaded.
+  if (!IsLoading() && !name.empty()) RequireUniqueID(name);
+  TFileRelated::SetName(name);
 }
 
 // ---- properties and their consistency ---------------------------------------------------------
@@ -472,6 +495,7 @@ void TCustomInstallFile::CompressFile() {
     NotifyContainer(ieCompressBegin, this);
     RequireArchive();
     if (!Include()) throw EAbort();
+    RequireUniqueID(Name());
     // The archive keeps 100 characters of the path and the install looks the file up by it: a
     // longer one would make a distribution that fails on the user's machine, not here.
     if (SourcePath().size() > kMaxStoredFileName)

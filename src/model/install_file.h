@@ -95,6 +95,8 @@ class TCustomInstallFile : public TFileRelated {
   std::string GetFullArchiveFile() override;
   void ResumeAfterReboot() override;
   void Loaded() override;
+  // A file still waiting for its UniqueID takes one here, or is refused under its new name.
+  void SetName(const std::string& name) override;
 
   TInstallFileNotifyEvent OnAfterCompress;
   TInstallFileNotifyEvent OnAfterCopy;
@@ -127,6 +129,11 @@ class TCustomInstallFile : public TFileRelated {
   std::string RequestDisk(int disk);
   void RequireDestination();
   void RequireArchive();
+  // Takes the lowest free UniqueID; false when all are taken.
+  bool TakeUniqueID();
+  // Raises, naming the file by `name` (or its source when that is empty), when no UniqueID can
+  // be taken.
+  void RequireUniqueID(const std::string& name);
 
   bool target_existed_ = false;
   bool replaced_at_reboot_ = false;
@@ -148,6 +155,7 @@ class TCustomInstallFile : public TFileRelated {
   int32_t size_ = 0;
   TInstallFileState state_ = ifsNone;
   int32_t unique_id_ = 0;
+  bool numbered_ = false;  // unique_id_ is this file's own entry in the table
   bool update_dll_counter_ = false;
   std::string version_;
 };
@@ -197,6 +205,8 @@ inline constexpr const char* kSourcePathTooLong =
     "shorter path";
 inline constexpr const char* kTooManyFiles =
     "%s cannot be numbered: a project holds at most 2000 install files";
+inline constexpr const char* kTooManyFilesBySource =
+    "The install file of %s cannot be numbered: a project holds at most 2000 install files";
 }  // namespace install_file_message
 
 }  // namespace vantorel

@@ -402,8 +402,35 @@ TEST_F(ConsistencyTest, UniqueIDsAreNeverShared) {
     files.push_back(Make<TInstallFile>(name));
     ASSERT_EQ(files.back()->UniqueID(), i);
   }
-  // A 2001st file would have to share a number, and so an archive entry, with another.
-  EXPECT_THROW(Make<TInstallFile>("TooMany"), IECustomInstallFile);
+  // A 2001st file would have to share a number, and so an archive entry, with another. It is
+  // refused once it can be named: by its component name, or by its source file when it has none.
+  try {
+    Make<TInstallFile>("TooMany");
+    ADD_FAILURE() << "numbered";
+  } catch (const IECustomInstallFile& e) {
+    EXPECT_EQ(e.Message(),
+              "TooMany cannot be numbered: a project holds at most 2000 install files");
+  }
+  auto* unnamed = new TInstallFile(form_.get());
+  unnamed->SetIncludeFromDir("C:\\src");
+  unnamed->SetFileName("late.txt");
+  unnamed->SetArchiveFile("C:\\dist\\late.arc");
+  try {
+    unnamed->CompressFile();
+    ADD_FAILURE() << "compressed";
+  } catch (const IECustomInstallFile& e) {
+    EXPECT_EQ(e.Message(),
+              "The install file of C:\\src\\late.txt cannot be numbered: a project holds at most "
+              "2000 install files");
+  }
+  // Freeing an unnumbered file frees no number of another.
+  unnamed->Free();
+  EXPECT_THROW(Make<TInstallFile>("StillTooMany"), IECustomInstallFile);
+  // A freed number goes to the next file, or to one that was waiting for a number.
+  auto* waiting = new TInstallFile(form_.get());
+  files[9]->Free();
+  waiting->SetName("Waiting");
+  EXPECT_EQ(waiting->UniqueID(), 9);
   files[7]->Free();
   EXPECT_EQ(Make<TInstallFile>("Again")->UniqueID(), 7);
 }
