@@ -799,11 +799,10 @@ void TCustomInstallFile::ResumeAfterReboot() {
 // ---- uninstall records ------------------------------------------------------------------------
 
 void TCustomInstallFile::WriteUninstallInfo(const std::string& key) {
-  // A self-registering file's record says whether the uninstall unregisters it as a program.
-  const bool active_x = active_x_;
-  const std::string base = key + (active_x ? "\\ActiveX" : "\\Files");
+  // A self-registering file's record also says how it registered: ";1" a program, ";0" a library.
+  const std::string base = key + (active_x_ ? "\\ActiveX" : "\\Files");
   const std::string value =
-      active_x ? DestPath() + (UpperExt(file_name_) == ".EXE" ? ";1" : ";0") : DestPath();
+      active_x_ ? DestPath() + (UpperExt(file_name_) == ".EXE" ? ";1" : ";0") : DestPath();
   // A record key that cannot take the entry (its count is damaged, or writing fails) is left as
   // it is and the entry goes to the next one: Files, Files1, Files2, ... (ActiveX likewise), so
   // one damaged key from an earlier install neither fails this one nor loses the record.
