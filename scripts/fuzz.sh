@@ -32,17 +32,19 @@ for h in "${harnesses[@]}"; do
   rm -rf "$scratch"
   inputs=("$corpus" "$tree/seeds/$h")
   [ -d "tests/fuzz/regressions/$h" ] && inputs+=("tests/fuzz/regressions/$h")
+  options=()
+  [ -f "$tree/seeds/$h.dict" ] && options+=(-dict="$tree/seeds/$h.dict")
 
   echo "fuzz: $h for ${seconds}s"
   # The outer timeout only guards against a fuzzer that does not stop by itself.
   VANTOREL_FUZZ_SCRATCH=$scratch timeout -k 30 $((seconds + timeout_s + 300)) \
     "$program" -max_total_time="$seconds" -timeout="$timeout_s" -rss_limit_mb="$rss_mb" \
-    -print_final_stats=1 -artifact_prefix="$findings/" "${inputs[@]}" >"$log" 2>&1
+    -print_final_stats=1 -artifact_prefix="$findings/" "${options[@]}" "${inputs[@]}" >"$log" 2>&1
   status=$?
   rm -rf "$scratch"
 
   # libFuzzer's last coverage line and final statistics.
-  grep -E '^#[0-9]+ +(DONE|INITED)' "$log" | tail -1 | sed 's/^/  /'
+  grep -E '^#[0-9]+[[:space:]]+(DONE|INITED)' "$log" | tail -1 | sed 's/^/  /'
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' \
     "$log" | sed 's/^/  /'
   if [ $status -ne 0 ]; then

@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     engine.SetExtractDirectory(out);
     engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) {
       if (s.TotalBytesDone > most) {
-        fuzz::Finding("an archive of " + std::to_string(size) + " bytes extracts to more than " +
-                      std::to_string(s.TotalBytesDone) + " bytes");
+        fuzz::Finding("an archive of " + std::to_string(size) + " bytes has extracted " +
+                      std::to_string(s.TotalBytesDone) + " bytes, more than it can hold");
       }
     };
     engine.SetFilesToProcess(names);

@@ -1,11 +1,14 @@
 #include "seeds.h"
 
+#include <cstdio>
 #include <cstring>
+#include <set>
 #include <stdexcept>
 
 #include "../archive/archive_test_util.h"
 #include "archive/compress.h"
 #include "framework/object.h"
+#include "framework/properties.h"
 #include "framework/streaming.h"
 #include "install/attached_form.h"
 #include "platform/files.h"
@@ -197,6 +200,41 @@ std::vector<uint8_t> FileListRecord(int32_t size, double date, const std::string
   std::memcpy(r.data() + 12, name.data(), std::min<size_t>(name.size(), 40));
   std::memcpy(r.data() + 52, version.data(), std::min<size_t>(version.size(), 20));
   return r;
+}
+
+std::vector<std::string> FormDictionary() {
+  std::set<std::string> words = {"object", "inherited", "inline",   "end", "True", "False",
+                                 "nil",    " = ",       ".Strings", "(",   ")",    "[",
+                                 "]",      "{",         "}",        "'",   "''",   "#13#10",
+                                 " + ",    "\r\n",      ": ",       "<",   ">",    "item"};
+  for (const TClass* c : RegisteredClasses()) {
+    words.insert(c->ClassName());
+    for (const TPropInfo* p : c->Properties()) {
+      words.insert(p->name);
+      if (p->enum_info != nullptr) {
+        for (int i = 0; i < p->enum_info->Count(); ++i) words.insert(p->enum_info->Name(i));
+      }
+    }
+  }
+  return {words.begin(), words.end()};
+}
+
+std::string DictionaryText(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) {
+    text += '"';
+    for (unsigned char c : word) {
+      if (c == '"' || c == '\\' || c < 0x20 || c >= 0x7F) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        text += escaped;
+      } else {
+        text += static_cast<char>(c);
+      }
+    }
+    text += "\"\n";
+  }
+  return text;
 }
 
 std::map<std::string, std::vector<Seed>> MakeSeeds(const SeedSources& sources) {

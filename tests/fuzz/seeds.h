@@ -28,6 +28,13 @@ struct SeedSources {
 // The seeds of every harness of kHarnesses, by harness name. Raises on a failure to make one.
 std::map<std::string, std::vector<Seed>> MakeSeeds(const SeedSources& sources);
 
+// The words of the form format for the form harness's dictionary: its keywords and punctuation,
+// and the name of every class, published property and enumeration value registered.
+std::vector<std::string> FormDictionary();
+
+// A dictionary file of libFuzzer: one quoted word a line.
+std::string DictionaryText(const std::vector<std::string>& words);
+
 // The install files the remote file list harness gives its records to, by component name.
 inline constexpr const char* kFileListForm = R"(object Form1: TForm1
   object Install1: TInstall

@@ -1,4 +1,5 @@
-// fuzz_seeds OUT: writes the seeds of every harness to OUT/<harness>/, each folder made afresh.
+// fuzz_seeds OUT: writes the seeds of every harness to OUT/<harness>/, each folder made afresh,
+// and the form harness's dictionary to OUT/form.dict.
 #include <cstdio>
 
 #include "../archive/archive_test_util.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
       for (const auto& seed : list) test::WriteAll(folder + "\\" + seed.name, seed.bytes);
       count += list.size();
     }
+    const std::string dictionary = fuzz::DictionaryText(fuzz::FormDictionary());
+    test::WriteAll(out + "\\form.dict", {dictionary.begin(), dictionary.end()});
     std::printf("fuzz_seeds: %zu seeds for %zu harnesses in %s\n", count, seeds.size(),
                 out.c_str());
   } catch (const std::exception& e) {

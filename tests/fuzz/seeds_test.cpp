@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -149,6 +150,15 @@ TEST_F(Seeds, FormsReadAndNameEveryClassOfAProject) {
        {"TInstall", "TInstallFileGroup", "TInstallFile", "TVtrlCompress", "TVersionResource"}) {
     EXPECT_TRUE(classes.count(name)) << name;
   }
+}
+
+TEST(FormDictionary, NamesClassesPropertiesAndValuesInLibFuzzersQuoting) {
+  const std::vector<std::string> words = FormDictionary();
+  for (const char* word : {"object", "TInstall", "OverwriteMode", "owVersionDate", "Container"}) {
+    EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
+  }
+  EXPECT_EQ(DictionaryText({"end", "'", "a\"b\\", "\r\n\xE9"}),
+            "\"end\"\n\"'\"\n\"a\\x22b\\x5C\"\n\"\\x0D\\x0A\\xE9\"\n");
 }
 
 TEST_F(Seeds, PeFilesCarryTheirVersions) {
