@@ -2,9 +2,14 @@
 SHELL := /bin/bash
 HOST  := build/host
 WIN64 := build/win64
+FUZZ  := build/fuzz
 JOBS  ?= $(shell nproc)
+# `make fuzz` runs each harness this long; `make fuzz FUZZ_SECONDS=600` for ten minutes each.
+FUZZ_SECONDS ?= 60
+# Which harnesses (default: all of tests/fuzz).
+FUZZ_HARNESSES ?=
 
-.PHONY: all bootstrap host win64 build test test-host test-win64 demo bench format clean
+.PHONY: all bootstrap host win64 build test test-host test-win64 demo bench fuzz format clean
 
 all: build
 
@@ -17,6 +22,11 @@ $(HOST)/build.ninja: | bootstrap
 $(WIN64)/build.ninja: | bootstrap
 	@cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+
+# The libFuzzer tree: clang, optimised, every library instrumented for the fuzzer.
+$(FUZZ)/build.ninja: | bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTOREL_FUZZ=ON >/dev/null
 
 host: bootstrap $(HOST)/build.ninja
 	@cmake --build $(HOST) -- -j$(JOBS)
@@ -36,6 +46,10 @@ test: test-host test-win64
 
 demo: build
 	@scripts/demo.sh
+
+fuzz: bootstrap $(FUZZ)/build.ninja
+	@cmake --build $(FUZZ) --target fuzz_harnesses -- -j$(JOBS)
+	@scripts/fuzz.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_HARNESSES)
 
 bench: host
 	@echo "no benchmarks yet"

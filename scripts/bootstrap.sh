@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the two build trees and their tests need from Debian's packages.
+# Installs what the build trees and their tests need from Debian's packages (the fuzz tree: clang
+# and its fuzzer and sanitizer runtimes, which clang alone only recommends).
 # Idempotent and silent when everything is already there.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb libcurl4-openssl-dev
   python3 python3-pyftpdlib x11-apps imagemagick
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
