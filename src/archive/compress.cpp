@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "archive/version_resource.h"
 #include "framework/application.h"
+#include "platform/errors.h"
+#include "platform/system.h"
 #include "routines/exceptions.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
@@ -27,6 +30,7 @@ constexpr size_t kInflateOutput = 4096;
 constexpr size_t kChunk = 8192;
 constexpr int kVolumeAttempts = 4;
 constexpr int kMaxVolumes = 255;
+constexpr uint32_t kPendingAttempts = 100;
 
 // ".3" for volume 3. (Built by appending: GCC 12 warns falsely about "." + to_string.)
 std::string VolumeExtension(int disk) {
@@ -87,11 +91,24 @@ class TemporaryFile {
 // rather than writing through it.
 class PendingFile {
  public:
+  // Made new under a name nothing has (never through a link that has it); closed when the
+  // folder takes no file.
   explicit PendingFile(const std::string& dest) : dest_(dest) {
-    const std::string directory = ExtractFileDir(dest);
-    name_ = platform::GetTempFileName(directory.empty() ? "." : directory, "vtx");
-    if (!name_.empty()) {
-      file_ = File::Open(name_, Access::ReadWrite, platform::kShareRead, Disposition::OpenExisting);
+    const std::string folder = AddBackslash(ExtractFileDir(dest));
+    const uint32_t start = static_cast<uint32_t>(platform::TickCount());
+    for (uint32_t attempt = 0; attempt < kPendingAttempts; ++attempt) {
+      char name[32];
+      std::snprintf(name, sizeof name, "~vtx%04X.tmp", (start + attempt) & 0xFFFF);
+      file_ = File::Open(folder + name, Access::ReadWrite, platform::kShareRead,
+                         Disposition::CreateNew);
+      if (file_.IsOpen()) {
+        name_ = folder + name;
+        return;
+      }
+      if (platform::LastError() != platform::kErrorFileExists &&
+          platform::LastError() != platform::kErrorAlreadyExists) {
+        return;
+      }
     }
   }
   ~PendingFile() {

@@ -651,6 +651,18 @@ TEST(VtrlCompress, NothingIsWrittenThroughALinkInTheDestination) {
   }
   EXPECT_EQ(test::Names(dir / "out"),
             (std::vector<std::string>{"copied.txt", "dangling.txt", "link.txt"}));
+
+  // Folders are made under the destination only where nothing has their name: never through
+  // a dangling link to a folder.
+  test::MakeDirs(dir / "gonedir");
+  MAKE_LINK_OR_SKIP("../gonedir", dir / "out\\sub");
+  ASSERT_TRUE(platform::RemoveDirectory(dir / "gonedir"));
+  TVtrlCompress reader(nullptr);  // a copy leaves its target name set
+  EXPECT_EQ(Message([&] {
+              Extract(reader, dir / "files.1", dir / "out\\sub\\deeper", {dir / "src\\link.txt"});
+            }),
+            "Cannot create the file " + dir / "out\\sub\\deeper\\link.txt");
+  EXPECT_FALSE(platform::FileExists(dir / "gonedir"));
 }
 
 // An entry named like its own archive, extracted into the archive's folder, must not overwrite

@@ -173,6 +173,9 @@ TEST(PosixFiles, DanglingLinksAreRefusedByEveryCreatingOpen) {
   File g = File::Open(dir / "out\\link.txt", Access::Read, kShareRead, Disposition::OpenExisting);
   EXPECT_FALSE(g.IsOpen());
   EXPECT_EQ(LastError(), kErrorFileNotFound);
+  ASSERT_TRUE(WriteText(dir / "source.txt", "source"));
+  EXPECT_FALSE(CopyFile(dir / "source.txt", dir / "out\\link.txt", false));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
   EXPECT_FALSE(std::filesystem::exists(NativePath(dir / "elsewhere.txt")));
   EXPECT_TRUE(std::filesystem::is_symlink(NativePath(dir / "out\\link.txt")));
 

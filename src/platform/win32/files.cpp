@@ -98,8 +98,10 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
     Fail(kErrorInvalidParameter);
     return file;
   }
-  HANDLE h = ::CreateFileA(path.c_str(), desired, sharing, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+  // A new file is made at its own name, never at the far end of a link that has the name.
+  DWORD flags = FILE_ATTRIBUTE_NORMAL;
+  if (disposition == Disposition::CreateNew) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+  HANDLE h = ::CreateFileA(path.c_str(), desired, sharing, nullptr, creation, flags, nullptr);
   if (h != INVALID_HANDLE_VALUE) file.handle_ = reinterpret_cast<intptr_t>(h);
   return file;
 }
