@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "archive/version_resource.h"
 #include "framework/application.h"
+#include "platform/errors.h"
+#include "platform/system.h"
 #include "routines/exceptions.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
@@ -27,6 +30,7 @@ constexpr size_t kInflateOutput = 4096;
 constexpr size_t kChunk = 8192;
 constexpr int kVolumeAttempts = 4;
 constexpr int kMaxVolumes = 255;
+constexpr uint32_t kPendingAttempts = 100;
 
 // ".3" for volume 3. (Built by appending: GCC 12 warns falsely about "." + to_string.)
 std::string VolumeExtension(int disk) {
@@ -79,6 +83,56 @@ class TemporaryFile {
 
  private:
   std::string name_;
+};
+
+// What an extraction or a copy writes: a temporary file beside the destination, moved onto it
+// only once it is complete. Until then the file that was there stays as it was, and whatever
+// stops the work removes the temporary. The move replaces a symbolic link at the destination
+// rather than writing through it.
+class PendingFile {
+ public:
+  // Made new under a name nothing has (never through a link that has it); closed when the
+  // folder takes no file.
+  explicit PendingFile(const std::string& dest) : dest_(dest) {
+    const std::string folder = AddBackslash(ExtractFileDir(dest));
+    const uint32_t start = static_cast<uint32_t>(platform::TickCount());
+    for (uint32_t attempt = 0; attempt < kPendingAttempts; ++attempt) {
+      char name[32];
+      std::snprintf(name, sizeof name, "~vtx%04X.tmp", (start + attempt) & 0xFFFF);
+      file_ = File::Open(folder + name, Access::ReadWrite, platform::kShareRead,
+                         Disposition::CreateNew);
+      if (file_.IsOpen()) {
+        name_ = folder + name;
+        return;
+      }
+      if (platform::LastError() != platform::kErrorFileExists &&
+          platform::LastError() != platform::kErrorAlreadyExists) {
+        return;
+      }
+    }
+  }
+  ~PendingFile() {
+    file_.Close();
+    if (!name_.empty()) platform::DeleteFile(name_);
+  }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  bool IsOpen() const { return file_.IsOpen(); }
+  File& file() { return file_; }
+  // False when the destination cannot be replaced (a folder, read-only, held by another program
+  // without delete sharing); the temporary then goes with this object.
+  bool MoveIntoPlace() {
+    file_.Close();
+    if (!platform::MoveFileReplace(name_, dest_)) return false;
+    name_.clear();
+    return true;
+  }
+
+ private:
+  std::string dest_;
+  std::string name_;
+  File file_;
 };
 
 int32_t ClampToInt32(int64_t value) {
@@ -376,6 +430,7 @@ void TVtrlCompress::AddStatus() {
 void TVtrlCompress::Extract() {
   abort_ = false;
   mode_ = Mode::Extracting;
+  read_files_.clear();
   Guarded(true, [&] {
     if (!loaded_) LoadDirectory();
     disk_ = 0;
@@ -418,9 +473,11 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
   File source =
       OpenVolume(compressed_file_, entry.FirstDisk() == 0 ? 1 : entry.FirstDisk(), Access::Read);
   disk_ = entry.FirstDisk();
+  RefuseArchiveAsTarget(entry, dest);
   ForceDirectoryOf(dest);
-  File out = File::Open(dest, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
-  if (!out.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
+  PendingFile pending(dest);
+  if (!pending.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
+  File& out = pending.file();
   const int64_t start = int64_t{offset_} + entry.DataStart();
   if (start < 0 || source.Seek(start, SeekOrigin::Begin) != start) {
     throw EVtrlCompress(Format(compress_message::kCannotRead, compressed_file_));
@@ -443,9 +500,38 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
   if (!DateTimeToDosDateTime(entry.FileDate(), stamp) || !out.SetDosDateTime(stamp)) {
     throw EVtrlCompress(compress_message::kCannotSetDate);
   }
-  out.Close();
   source.Close();
+  // The volumes read since the first check count too.
+  RefuseArchiveAsTarget(entry, dest);
+  if (!pending.MoveIntoPlace()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
   target_name_.clear();
+}
+
+bool TVtrlCompress::IsArchiveFile(const std::string& path) const {
+  platform::FileIdentity target;
+  if (!platform::GetFileIdentity(path, target)) return false;  // nothing there to destroy
+  if (std::find(read_files_.begin(), read_files_.end(), target) != read_files_.end()) return true;
+  if (!directory_.Spanned()) return false;
+  // A volume this extraction has not read yet is the archive all the same.
+  int last_disk = 1;
+  for (int i = 0; i < directory_.Count(); ++i) {
+    last_disk = std::max<int>(last_disk, directory_.GetFileHeaders(i)->LastDisk());
+  }
+  for (int disk = 1; disk <= last_disk; ++disk) {
+    platform::FileIdentity volume;
+    if (platform::GetFileIdentity(ChangeFileExt(compressed_file_, VolumeExtension(disk)), volume) &&
+        volume == target) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Same file, not same name: another spelling, a link or a hard link reach the archive too.
+void TVtrlCompress::RefuseArchiveAsTarget(const TFileHeader& entry, const std::string& dest) const {
+  if (IsArchiveFile(dest)) {
+    throw EVtrlCompress(Format(compress_message::kTargetIsArchive, entry.FileName(), dest));
+  }
 }
 
 TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, File& source,
@@ -551,6 +637,11 @@ File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
     File file = File::Open(name, access, kShareAll, Disposition::OpenExisting);
     if (!file.IsOpen()) {
       throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, name));
+    }
+    platform::FileIdentity identity;
+    if (file.GetIdentity(identity) &&
+        std::find(read_files_.begin(), read_files_.end(), identity) == read_files_.end()) {
+      read_files_.push_back(identity);
     }
     return file;
   }
@@ -665,10 +756,14 @@ void TVtrlCompress::CopyFile(const std::string& source, const std::string& dest)
   if (!in.IsOpen() || !in.GetDosDateTime(stamp)) {
     throw EVtrlCompress(Format(compress_message::kCannotOpen, source));
   }
-  File out = File::Open(to, Access::ReadWrite, platform::kShareRead, Disposition::CreateAlways);
-  if (!out.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, to));
+  // A copy stopped half-way must not leave half a file where a whole one was, nor one that a
+  // later run would keep as if complete: the copy goes to a temporary file first.
+  PendingFile pending(to);
+  if (!pending.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, to));
+  File& out = pending.file();
 
   std::vector<uint8_t> buffer(kChunk);
+  bool complete = false;
   while (!abort_) {
     const int64_t n = in.Read(buffer.data(), buffer.size());
     if (n < 0) throw EVtrlCompress(Format(compress_message::kCannotRead, source));
@@ -680,10 +775,17 @@ void TVtrlCompress::CopyFile(const std::string& source, const std::string& dest)
     PumpMessages();
     if (n < static_cast<int64_t>(kChunk)) {
       if (!out.SetDosDateTime(stamp)) throw EVtrlCompress(compress_message::kCannotSetDate);
+      complete = true;
       stats.FileDone = true;
       if (OnStatus) OnStatus(this, stats);
       break;
     }
+  }
+  // Closed first: Windows moves nothing onto a file this program still holds (a copy onto
+  // itself).
+  in.Close();
+  if (complete && !pending.MoveIntoPlace()) {
+    throw EVtrlCompress(Format(compress_message::kCannotCreate, to));
   }
 }
 

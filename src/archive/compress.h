@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/archive_types.h"
 #include "archive/file_header.h"
@@ -109,6 +110,9 @@ class TVtrlCompress : public TComponent {
     bool trailing_data = false;
   };
   InflateResult Inflate(const TFileHeader& entry, platform::File& source, platform::File& dest);
+  // Whether `path` is the archive being read: a volume read so far, or any of a volume set.
+  bool IsArchiveFile(const std::string& path) const;
+  void RefuseArchiveAsTarget(const TFileHeader& entry, const std::string& dest) const;
   int64_t RefillInput(const TFileHeader& entry, platform::File& source, uint8_t* buffer,
                       size_t capacity);
   // Opens volume `disk` of `name` (renaming it in place), asking OnNewDisk up to four times.
@@ -133,6 +137,7 @@ class TVtrlCompress : public TComponent {
   platform::File* temporary_ = nullptr;  // where it is deflated to
   int64_t compress_source_position_ = 0;
   std::array<int, kUniqueIDCount> unique_ids_{};
+  std::vector<platform::FileIdentity> read_files_;  // the volumes opened by this extraction
 };
 
 // The messages of the engine.
@@ -166,6 +171,8 @@ inline constexpr const char* kStreamTrailing =
 inline constexpr const char* kCannotRead = "Cannot read the file %s";
 inline constexpr const char* kArchiveTooLarge = "The archive %s cannot grow to 2 GB or more";
 inline constexpr const char* kTooManyVolumes = "A volume set cannot have more than 255 volumes";
+inline constexpr const char* kTargetIsArchive =
+    "The file %s cannot be extracted onto %s, the archive it is read from";
 }  // namespace compress_message
 
 }  // namespace vantorel

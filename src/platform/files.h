@@ -9,7 +9,8 @@
 // openers that go through this interface, in this process and in others (other programs are not
 // bound); the read-only attribute (a file without write permission, enforced even for root);
 // the hidden attribute (names starting with "."); the archive attribute (every file has it).
-// The system and other attributes are dropped.
+// The system and other attributes are dropped. A dangling symbolic link is refused by the
+// creating dispositions (kErrorAccessDenied) where Windows would create the file it names.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -31,6 +32,14 @@ enum class Disposition {
 };
 
 enum class SeekOrigin { Begin, Current, End };
+
+// A file itself rather than one of its names: every path that reaches it (another spelling, a
+// symbolic link, a hard link) gives the same identity. The volume and the file's number on it.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
 
 // File attribute bits, the Windows values.
 enum : uint32_t {
@@ -80,6 +89,7 @@ class File {
   bool GetDosDateTime(uint32_t& stamp);
   bool SetDosDateTime(uint32_t stamp);
   bool Flush();
+  bool GetIdentity(FileIdentity& identity);
   void Close();
 
  private:
@@ -113,6 +123,8 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes);
 bool GetFileDosDateTime(const std::string& path, uint32_t& stamp);
 bool SetFileDosDateTime(const std::string& path, uint32_t stamp);
 bool GetFileSize(const std::string& path, uint64_t& size);
+// The identity of the file or folder at `path`, through links; fails when there is none.
+bool GetFileIdentity(const std::string& path, FileIdentity& identity);
 bool CreateDirectory(const std::string& path);  // the parent must exist
 bool RemoveDirectory(const std::string& path);  // must be empty
 // Entries of `directory` matching `pattern` ("*", "*.txt", "a?c"), without "." and "..".

@@ -7,6 +7,7 @@
 
 #include "archive/compress.h"
 #include "archive_test_util.h"
+#include "platform/system.h"
 
 namespace vantorel {
 namespace {
@@ -171,6 +172,46 @@ TEST_F(ArchiveCommands, ExtractByStoredOrBareName) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("kept"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("0 extracted, 1 kept"), std::string::npos) << r.out;
+}
+
+// A damaged entry fails every time it is asked for: the failed run leaves no file that a rerun
+// which keeps existing files would then take for the extracted one.
+TEST_F(ArchiveCommands, AFailedExtractionLeavesNothingARerunCouldKeep) {
+  WriteAll(dir_ / "src\\big.bin", test::RandomBytes(60000, 34), test::Stamp(2003, 4, 5, 6, 7, 8));
+  Pack(dir_ / "big.1", {dir_ / "src\\big.bin"}, 1);
+  auto bytes = ReadAll(dir_ / "big.1");
+  for (size_t i = bytes.size() - 8; i < bytes.size(); ++i) bytes[i] ^= 0xFF;  // the checksum
+  WriteAll(dir_ / "big.1", bytes);
+  for (const char* rule : {"always", "never", "date", "versiondate"}) {
+    SCOPED_TRACE(rule);
+    const Outcome r = Extract({dir_ / "big.1", "-C", dir_ / "out", "--overwrite", rule});
+    EXPECT_EQ(r.code, 3) << r.out;
+    EXPECT_EQ(r.out.find("kept"), std::string::npos) << r.out;
+    EXPECT_EQ(test::Names(dir_ / "out"), std::vector<std::string>{});
+  }
+}
+
+// Links in the target folder are replaced, never written through; the archive itself is never a
+// target.
+TEST_F(ArchiveCommands, ExtractRefusesToWriteOutsideOrOntoItsArchive) {
+  WriteAll(dir_ / "outside.txt", test::TextBytes("outside"));
+  test::MakeDirs(dir_ / "out");
+  if (!test::MakeSymbolicLink("../outside.txt", dir_ / "out\\lib.dll")) {
+    if (platform::GetEnv("CI").value_or("") == "true") FAIL() << "cannot make links";
+    GTEST_SKIP() << "this system makes no symbolic links for the test";
+  }
+  Outcome r = Extract({dir_ / "files.1", "-C", dir_ / "out", "lib.dll"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadAll(dir_ / "outside.txt"), test::TextBytes("outside"));
+  EXPECT_EQ(ReadAll(dir_ / "out\\lib.dll"), ReadAll(dir_ / "src\\lib.dll"));
+
+  WriteAll(dir_ / "src\\setup.1", test::TextBytes("not an archive"));
+  Pack(dir_ / "setup.1", {dir_ / "src\\setup.1"}, 3);
+  const auto archive = ReadAll(dir_ / "setup.1");
+  r = Extract({dir_ / "setup.1", "-C", dir_.path()});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("the archive it is read from"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadAll(dir_ / "setup.1"), archive);
 }
 
 TEST_F(ArchiveCommands, UsageAndArchiveErrors) {

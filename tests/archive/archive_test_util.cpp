@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
@@ -51,6 +52,15 @@ void MakeDirs(const std::string& path) {
   if (path.empty() || platform::FileExists(path)) return;
   MakeDirs(ParentOf(path));
   platform::CreateDirectory(path);
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<platform::DirEntry> entries;
+  std::vector<std::string> names;
+  if (!platform::ListDirectory(folder, "*", entries)) return names;
+  for (const auto& e : entries) names.push_back(e.name);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<uint8_t> ReadAll(const std::string& path) {

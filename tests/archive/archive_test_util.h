@@ -28,6 +28,13 @@ class TempDir {
 
 void RemoveTree(const std::string& path);
 void MakeDirs(const std::string& path);
+// The names in a folder, sorted; a temporary file left behind shows here.
+std::vector<std::string> Names(const std::string& folder);
+
+// Makes `link` a symbolic link to `target`, a path relative to the link's folder with "/"
+// separators that names an existing file or folder (it may be removed afterwards to leave the
+// link dangling). False where no link can be made.
+bool MakeSymbolicLink(const std::string& target, const std::string& link);
 
 std::vector<uint8_t> ReadAll(const std::string& path);
 // Writes `bytes` to `path` (replacing it) and, when `stamp` is not 0, gives it that DOS stamp.

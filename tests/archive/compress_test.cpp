@@ -8,6 +8,7 @@
 #include "archive/version_resource.h"
 #include "archive_test_util.h"
 #include "framework/streaming.h"
+#include "platform/system.h"
 #include "routines/exceptions.h"
 
 namespace vantorel {
@@ -324,7 +325,7 @@ TEST(VtrlCompress, FailedDecisionAndSizeAndDateChecks) {
             "The decompressed file's size does not match with the actual size of the file.  The "
             "file is " +
                 dir / "a.txt");
-  EXPECT_EQ(ReadAll(dir / "ws\\a.txt"), test::TextBytes("alpha"));  // left on disk
+  EXPECT_FALSE(platform::FileExists(dir / "ws\\a.txt"));  // no file that only looks extracted
 
   bytes = ReadAll(dir / "files.1");
   std::fill_n(bytes.begin() + 5 + 4, 8, 0xFF);  // FileDate: not a number
@@ -375,10 +376,10 @@ TEST(VtrlCompress, AbortEndsQuietlyWithTheEvent) {
   EXPECT_THROW(Extract(engine, dir / "files.1", dir / "out", {dir / "big.bin"}), EAIUserAbort);
   EXPECT_TRUE(engine.Abort());
 
-  // A copy stopped by Abort keeps what it copied and says nothing.
+  // A copy stopped by Abort says nothing and leaves no part of the file.
   engine.OnStatus = [&](TVtrlCompress* e, const TlzhFileStats&) { e->SetAbort(true); };
   engine.CopyFile(dir / "big.bin", dir / "partial.bin");
-  EXPECT_EQ(ReadAll(dir / "partial.bin").size(), 8192u);
+  EXPECT_FALSE(platform::FileExists(dir / "partial.bin"));
   EXPECT_EQ(aborted, 2);
 }
 
@@ -612,6 +613,218 @@ TEST(VtrlCompress, CopyFileCopiesBytesAndDate) {
   EXPECT_EQ(engine.TargetName(), "b.bin");
   EXPECT_EQ(Message([&] { engine.CopyFile(dir / "none.bin", dir / "c.bin"); }),
             "Cannot open the file " + dir / "none.bin");
+}
+
+// Makes a symbolic link for a test, or ends the test: skipped visibly, failed under CI.
+#define MAKE_LINK_OR_SKIP(target, link)                                                 \
+  do {                                                                                  \
+    if (!test::MakeSymbolicLink(target, link)) {                                        \
+      if (platform::GetEnv("CI").value_or("") == "true") FAIL() << "cannot make links"; \
+      GTEST_SKIP() << "this system makes no symbolic links for the test";               \
+    }                                                                                   \
+  } while (false)
+
+// A link planted in the destination folder, to a file outside it or to nothing, is replaced by
+// the extracted file; nothing is written at the far end.
+TEST(VtrlCompress, NothingIsWrittenThroughALinkInTheDestination) {
+  TempDir dir;
+  test::MakeDirs(dir / "src");
+  test::MakeDirs(dir / "out");
+  for (const char* name : {"link.txt", "dangling.txt", "copied.txt"})
+    WriteAll(dir / ("src\\" + std::string(name)), test::TextBytes(name), kStamp);
+  WriteAll(dir / "outside.txt", test::TextBytes("outside"));
+  WriteAll(dir / "gone.txt", test::TextBytes("gone"));
+  MAKE_LINK_OR_SKIP("../outside.txt", dir / "out\\link.txt");
+  MAKE_LINK_OR_SKIP("../gone.txt", dir / "out\\dangling.txt");
+  MAKE_LINK_OR_SKIP("../outside.txt", dir / "out\\copied.txt");
+  ASSERT_TRUE(platform::DeleteFile(dir / "gone.txt"));
+
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "src\\link.txt", dir / "src\\dangling.txt"});
+  Extract(engine, dir / "files.1", dir / "out", {dir / "src\\link.txt", dir / "src\\dangling.txt"});
+  engine.CopyFile(dir / "src\\copied.txt", dir / "out\\copied.txt");
+  EXPECT_EQ(ReadAll(dir / "outside.txt"), test::TextBytes("outside"));
+  EXPECT_FALSE(platform::FileExists(dir / "gone.txt"));
+  for (const char* name : {"link.txt", "dangling.txt", "copied.txt"}) {
+    EXPECT_EQ(ReadAll(dir / ("out\\" + std::string(name))), test::TextBytes(name)) << name;
+    EXPECT_EQ(test::StampOf(dir / ("out\\" + std::string(name))), kStamp) << name;
+  }
+  EXPECT_EQ(test::Names(dir / "out"),
+            (std::vector<std::string>{"copied.txt", "dangling.txt", "link.txt"}));
+
+  // Folders are made under the destination only where nothing has their name: never through
+  // a dangling link to a folder.
+  test::MakeDirs(dir / "gonedir");
+  MAKE_LINK_OR_SKIP("../gonedir", dir / "out\\sub");
+  ASSERT_TRUE(platform::RemoveDirectory(dir / "gonedir"));
+  TVtrlCompress reader(nullptr);  // a copy leaves its target name set
+  EXPECT_EQ(Message([&] {
+              Extract(reader, dir / "files.1", dir / "out\\sub\\deeper", {dir / "src\\link.txt"});
+            }),
+            "Cannot create the file " + dir / "out\\sub\\deeper\\link.txt");
+  EXPECT_FALSE(platform::FileExists(dir / "gonedir"));
+}
+
+// An entry named like its own archive, extracted into the archive's folder, must not overwrite
+// the archive it is being read from, whatever the spelling of the name. A plain copy onto itself
+// keeps the file.
+TEST(VtrlCompress, TheArchiveBeingReadIsNeverATarget) {
+  TempDir dir;
+  test::MakeDirs(dir / "src");
+  WriteAll(dir / "src\\files.1", test::TextBytes("an entry, not the archive"), kStamp);
+  WriteAll(dir / "src\\b.txt", test::TextBytes("bee"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "src\\b.txt", dir / "src\\files.1"});
+  const auto archive = ReadAll(dir / "files.1");
+
+  TVtrlCompress reader(nullptr);
+  EXPECT_EQ(
+      Message([&] {
+        Extract(reader, dir / "files.1", dir.path(), {dir / "src\\b.txt", dir / "src\\files.1"});
+      }),
+      "The file " + dir / "src\\files.1" + " cannot be extracted onto " + dir / "files.1" +
+          ", the archive it is read from");
+  EXPECT_EQ(ReadAll(dir / "files.1"), archive);
+  EXPECT_EQ(test::Names(dir.path()), (std::vector<std::string>{"b.txt", "files.1", "src"}));
+
+  // The same through a self-extracting file: the archive starts inside the program.
+  WriteAll(dir / "src\\setup.exe", test::RandomBytes(3000, 40), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "src\\inner.1", {dir / "src\\setup.exe"});
+  std::vector<uint8_t> exe = test::RandomBytes(5000, 41);
+  const auto inner = ReadAll(dir / "src\\inner.1");
+  exe.insert(exe.end(), inner.begin(), inner.end());
+  WriteAll(dir / "setup.exe", exe);
+  TVtrlCompress self(nullptr);
+  self.SetOffset(5000);
+  EXPECT_NE(Message([&] {
+              Extract(self, dir / "setup.exe", dir.path(), {dir / "src\\setup.exe"});
+            }).find("the archive it is read from"),
+            std::string::npos);
+  EXPECT_EQ(ReadAll(dir / "setup.exe"), exe);
+
+  // A copy onto itself keeps the file.
+  engine.CopyFile(dir / "src\\b.txt", dir / "src\\b.txt");
+  EXPECT_EQ(ReadAll(dir / "src\\b.txt"), test::TextBytes("bee"));
+  EXPECT_EQ(test::StampOf(dir / "src\\b.txt"), kStamp);
+}
+
+// Whatever stops an extraction or a copy half-way leaves the file that was there before as it
+// was (or no file), and no temporary file beside it.
+TEST(VtrlCompress, AFailureLeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  WriteAll(dir / "a.bin", test::RandomBytes(100000, 41), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {dir / "a.bin"});
+  const auto good = ReadAll(dir / "files.1");
+  auto bytes = good;
+  test::PutI32(bytes, 5 + 128, 100001);  // FileSize one more than the data give
+  WriteAll(dir / "wrongsize.1", bytes);
+  bytes = good;
+  for (size_t i = 5 + 172 + 20000; i < 5 + 172 + 20100; ++i) bytes[i] ^= 0x5A;
+  WriteAll(dir / "damaged.1", bytes);
+  bytes = good;
+  std::fill_n(bytes.begin() + 5 + 4, 8, 0xFF);  // FileDate: not a number
+  WriteAll(dir / "nodate.1", bytes);
+  const uint32_t old_stamp = test::Stamp(1990, 1, 2, 3, 4, 6);
+
+  struct Case {
+    const char* what;
+    std::string archive;
+    bool copy;
+    std::function<void(SmallDisks&)> setup;
+    std::string error;  // the start of the message; "?": any; empty: ends without one
+  } cases[] = {
+      {"wrong size", dir / "wrongsize.1", false, nullptr, "The decompressed file's size"},
+      {"damaged stream", dir / "damaged.1", false, nullptr, "?"},
+      {"no date", dir / "nodate.1", false, nullptr, "Cannot set the date"},
+      {"disk full", dir / "files.1", false,
+       [](SmallDisks& e) {
+         e.full_target = SmallDisks::WriteTarget::Extracted;
+         e.limit = 50000;
+       },
+       "The disk is full"},
+      {"user abort", dir / "files.1", false,
+       [](SmallDisks& e) {
+         e.OnStatus = [](TVtrlCompress* s, const TlzhFileStats& st) {
+           if (st.FileBytesDone > 40000) s->SetAbort(true);
+         };
+       },
+       ""},
+      {"copy disk full", "", true,
+       [](SmallDisks& e) {
+         e.full_target = SmallDisks::WriteTarget::Copy;
+         e.limit = 50000;
+       },
+       "The disk is full"},
+      {"copy abort", "", true,
+       [](SmallDisks& e) {
+         e.OnStatus = [](TVtrlCompress* s, const TlzhFileStats& st) {
+           if (st.FileBytesDone > 40000) s->SetAbort(true);
+         };
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    for (bool existed : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (existed ? ", replacing" : ", new"));
+      const std::string out = dir / "out", dest = dir / "out\\a.bin";
+      test::RemoveTree(out);
+      test::MakeDirs(out);
+      if (existed) WriteAll(dest, test::TextBytes("the old file"), old_stamp);
+      SmallDisks engine;
+      if (c.setup) c.setup(engine);
+      int aborted = 0;
+      engine.OnAborted = [&](TObject*) { ++aborted; };
+      const std::string message = Message([&] {
+        if (c.copy) {
+          engine.CopyFile(dir / "a.bin", dest);
+        } else {
+          Extract(engine, c.archive, out, {dir / "a.bin"});
+        }
+      });
+      if (c.error.empty()) {
+        EXPECT_EQ(message, "no error");
+        EXPECT_TRUE(engine.Abort());
+        EXPECT_EQ(aborted, c.copy ? 0 : 1);
+      } else if (c.error == "?") {
+        EXPECT_NE(message, "no error");
+      } else {
+        EXPECT_EQ(message.rfind(c.error, 0), 0u) << message;
+      }
+      if (existed) {
+        EXPECT_EQ(ReadAll(dest), test::TextBytes("the old file"));
+        EXPECT_EQ(test::StampOf(dest), old_stamp);
+        EXPECT_EQ(test::Names(out), std::vector<std::string>{"a.bin"});
+      } else {
+        EXPECT_EQ(test::Names(out), std::vector<std::string>{});
+      }
+    }
+  }
+}
+
+// A destination another opener holds without delete sharing (a running program) cannot be
+// replaced: the extraction fails with the file's name, the file stays, no temporary is left.
+TEST(VtrlCompress, AHeldDestinationFailsCleanly) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("new"), kStamp);
+  TVtrlCompress engine(nullptr);
+  Compress(engine, dir / "files.1", {dir / "a.txt"});
+  test::MakeDirs(dir / "out");
+  WriteAll(dir / "out\\a.txt", test::TextBytes("old"));
+  platform::File held = platform::File::Open(dir / "out\\a.txt", platform::Access::Read,
+                                             platform::kShareRead | platform::kShareWrite,
+                                             platform::Disposition::OpenExisting);
+  ASSERT_TRUE(held.IsOpen());
+  EXPECT_EQ(Message([&] { Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt"}); }),
+            "Cannot create the file " + dir / "out\\a.txt");
+  EXPECT_EQ(Message([&] { engine.CopyFile(dir / "a.txt", dir / "out\\a.txt"); }),
+            "Cannot create the file " + dir / "out\\a.txt");
+  held.Close();
+  EXPECT_EQ(ReadAll(dir / "out\\a.txt"), test::TextBytes("old"));
+  EXPECT_EQ(test::Names(dir / "out"), std::vector<std::string>{"a.txt"});
+  Extract(engine, dir / "files.1", dir / "out", {dir / "a.txt"});
+  EXPECT_EQ(ReadAll(dir / "out\\a.txt"), test::TextBytes("new"));
 }
 
 TEST(VtrlCompress, IsAComponentWithItsProperties) {

@@ -155,6 +155,37 @@ TEST(PosixFiles, ShareModesHoldAcrossProcesses) {
   EXPECT_EQ(InOtherProcess(open(Access::Write, kShareNone)), 0);
 }
 
+// A dangling link answers "no such file" to an open and "exists" to an exclusive create; the
+// opening dispositions that create must neither go round between the two for ever nor create the
+// file at the far end of the link.
+TEST(PosixFiles, DanglingLinksAreRefusedByEveryCreatingOpen) {
+  Scratch dir;
+  ASSERT_TRUE(CreateDirectory(dir / "out"));
+  std::filesystem::create_symlink("../elsewhere.txt", NativePath(dir / "out\\link.txt"));
+  for (Disposition d : {Disposition::CreateAlways, Disposition::OpenAlways}) {
+    File f = File::Open(dir / "out\\link.txt", Access::Write, kShareRead, d);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(LastError(), kErrorAccessDenied);
+  }
+  File f = File::Open(dir / "out\\link.txt", Access::Write, kShareRead, Disposition::CreateNew);
+  EXPECT_FALSE(f.IsOpen());
+  EXPECT_EQ(LastError(), kErrorFileExists);
+  File g = File::Open(dir / "out\\link.txt", Access::Read, kShareRead, Disposition::OpenExisting);
+  EXPECT_FALSE(g.IsOpen());
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+  ASSERT_TRUE(WriteText(dir / "source.txt", "source"));
+  EXPECT_FALSE(CopyFile(dir / "source.txt", dir / "out\\link.txt", false));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
+  EXPECT_FALSE(std::filesystem::exists(NativePath(dir / "elsewhere.txt")));
+  EXPECT_TRUE(std::filesystem::is_symlink(NativePath(dir / "out\\link.txt")));
+
+  // A link to a file that is there is followed, as on Windows.
+  ASSERT_TRUE(WriteText(dir / "elsewhere.txt", "far"));
+  File h = File::Open(dir / "out\\link.txt", Access::Read, kShareRead, Disposition::OpenAlways);
+  EXPECT_TRUE(h.IsOpen());
+  EXPECT_EQ(ReadText(dir / "out\\link.txt"), "far");
+}
+
 }  // namespace
 }  // namespace vantorel::platform
 #endif

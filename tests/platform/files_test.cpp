@@ -458,6 +458,44 @@ TEST(Files, TempNames) {
   EXPECT_EQ(GetTempFileName(dir / "none", "bat"), "");
 }
 
+// Identity tells the file from its names: the same file by another spelling or through an open
+// handle, another file of the same content apart, and a missing file has none.
+TEST(Files, IdentityFollowsTheFileNotTheName) {
+  Scratch dir;
+  ASSERT_TRUE(WriteText(dir / "a.txt", "same"));
+  ASSERT_TRUE(WriteText(dir / "b.txt", "same"));
+  ASSERT_TRUE(CreateDirectory(dir / "sub"));
+  FileIdentity a, a_again, b, a_open, sub;
+  ASSERT_TRUE(GetFileIdentity(dir / "a.txt", a)) << LastError();
+  ASSERT_TRUE(GetFileIdentity(dir / "sub\\..\\a.txt", a_again)) << LastError();
+  ASSERT_TRUE(GetFileIdentity(dir / "b.txt", b));
+  ASSERT_TRUE(GetFileIdentity(dir / "sub", sub)) << "folders have one too";
+  EXPECT_EQ(a, a_again);
+  EXPECT_NE(a, b);
+  EXPECT_NE(a, sub);
+
+  File open = File::Open(dir / "a.txt", Access::Read, kShareRead, Disposition::OpenExisting);
+  ASSERT_TRUE(open.GetIdentity(a_open)) << LastError();
+  EXPECT_EQ(a_open, a);
+  // A file held without any sharing still tells who it is.
+  File held = File::Open(dir / "b.txt", Access::ReadWrite, kShareNone, Disposition::OpenExisting);
+  ASSERT_TRUE(held.IsOpen());
+  FileIdentity b_held;
+  EXPECT_TRUE(GetFileIdentity(dir / "b.txt", b_held)) << LastError();
+  EXPECT_EQ(b_held, b);
+
+  // A file moved keeps its identity; the name it left has none.
+  held.Close();
+  ASSERT_TRUE(MoveFile(dir / "b.txt", dir / "c.txt"));
+  FileIdentity c, none;
+  ASSERT_TRUE(GetFileIdentity(dir / "c.txt", c));
+  EXPECT_EQ(c, b);
+  EXPECT_FALSE(GetFileIdentity(dir / "b.txt", none));
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+  File closed;
+  EXPECT_FALSE(closed.GetIdentity(none));
+}
+
 TEST(Files, CurrentDirectory) {
   Scratch dir;
   std::string saved = GetCurrentDirectory();

@@ -41,6 +41,7 @@ OpenFile* FileOf(intptr_t handle) {
 }
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr int kOpenAttempts = 16;
 
 // Windows keeps a read-only flag; here it is a file without any write permission. Root ignores
 // permissions, so the backend enforces the flag itself wherever Windows would.
@@ -131,7 +132,9 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
   if (disposition == Disposition::CreateNew) {
     fd = OpenHost(host, read, write, O_CREAT | O_EXCL);
   } else {
-    while (true) {  // tells "opened" from "created" without a window for another creator
+    // Tells "opened" from "created" without a window for another creator. A name that comes
+    // and goes under a racing creator is tried again, a bounded number of times.
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
       fd = OpenHost(host, read, write, 0);
       if (fd >= 0) {
         existed = true;
@@ -140,6 +143,14 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
       if (errno != ENOENT || !creates) break;
       fd = OpenHost(host, read, write, O_CREAT | O_EXCL);
       if (fd >= 0 || errno != EEXIST) break;
+      // A dangling link is missing to the one call and there to the other, for ever. Creating
+      // the file it names, as Windows would, is how a link planted in an output folder makes a
+      // program write outside it: refuse.
+      struct stat st;
+      if (::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        Fail(kErrorAccessDenied);
+        return file;
+      }
     }
   }
   if (fd < 0) {
@@ -257,6 +268,14 @@ bool File::SetDosDateTime(uint32_t stamp) {
 bool File::Flush() {
   if (!IsOpen()) return Fail(kErrorInvalidHandle);
   return ::fsync(FileOf(handle_)->fd) == 0 || FailWithErrno(FileOf(handle_)->host);
+}
+
+bool File::GetIdentity(FileIdentity& identity) {
+  if (!IsOpen()) return Fail(kErrorInvalidHandle);
+  struct stat st;
+  if (::fstat(FileOf(handle_)->fd, &st) != 0) return FailWithErrno(FileOf(handle_)->host);
+  identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  return true;
 }
 
 void File::Close() {
@@ -421,6 +440,15 @@ bool GetFileSize(const std::string& path, uint64_t& size) {
   if (!ToHostPath(path, host)) return false;
   if (::stat(host.c_str(), &st) != 0) return FailWithErrno(host);
   size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+bool GetFileIdentity(const std::string& path, FileIdentity& identity) {
+  std::string host;
+  struct stat st;
+  if (!ToHostPath(path, host)) return false;
+  if (::stat(host.c_str(), &st) != 0) return FailWithErrno(host);
+  identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   return true;
 }
 

@@ -51,6 +51,14 @@ std::string GrowingCall(Get get) {
   }
 }
 
+bool IdentityOf(HANDLE h, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(h, &info)) return false;
+  identity = {info.dwVolumeSerialNumber,
+              static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+  return true;
+}
+
 std::string JoinPath(const std::string& directory, const std::string& name) {
   if (directory.empty()) return name;
   char last = directory.back();
@@ -90,8 +98,10 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
     Fail(kErrorInvalidParameter);
     return file;
   }
-  HANDLE h = ::CreateFileA(path.c_str(), desired, sharing, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+  // A new file is made at its own name, never at the far end of a link that has the name.
+  DWORD flags = FILE_ATTRIBUTE_NORMAL;
+  if (disposition == Disposition::CreateNew) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+  HANDLE h = ::CreateFileA(path.c_str(), desired, sharing, nullptr, creation, flags, nullptr);
   if (h != INVALID_HANDLE_VALUE) file.handle_ = reinterpret_cast<intptr_t>(h);
   return file;
 }
@@ -174,6 +184,11 @@ bool File::Flush() {
   return ::FlushFileBuffers(HandleOf(handle_)) != 0;
 }
 
+bool File::GetIdentity(FileIdentity& identity) {
+  if (!IsOpen()) return Fail(kErrorInvalidHandle);
+  return IdentityOf(HandleOf(handle_), identity);
+}
+
 void File::Close() {
   if (!IsOpen()) return;
   ::CloseHandle(HandleOf(handle_));
@@ -243,6 +258,17 @@ bool GetFileSize(const std::string& path, uint64_t& size) {
              ? 0
              : static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
   return true;
+}
+
+bool GetFileIdentity(const std::string& path, FileIdentity& identity) {
+  // No access asked: it opens files others hold without sharing, and folders.
+  HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = IdentityOf(h, identity);
+  DWORD error = ::GetLastError();
+  ::CloseHandle(h);
+  return ok || Fail(error);
 }
 
 bool CreateDirectory(const std::string& path) {
