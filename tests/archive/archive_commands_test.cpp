@@ -214,7 +214,10 @@ TEST_F(ArchiveCommands, EntriesNamedLikeDevicesFailTheExtraction) {
                          "reserves for a device"),
               std::string::npos)
         << r.err;
-    EXPECT_FALSE(platform::FileExists(dir_ / "out\\AUX.txt"));
+    // Listed, not asked for by name: on Windows the device "exists" in every folder.
+    std::vector<platform::DirEntry> written;
+    platform::ListDirectory(dir_ / "out", "aux*", written);
+    EXPECT_TRUE(written.empty());
   }
 }
 
@@ -287,7 +290,7 @@ TEST_F(ArchiveCommands, OnlyRegularFilesAreArchives) {
 TEST_F(ArchiveCommands, ManyEntriesListAndExtract) {
   const int count = 40000;
   std::vector<test::RawEntry> entries;
-  for (int i = 0; i < count; ++i) entries.push_back({"d\\f" + std::to_string(i), {'1'}});
+  for (int i = 0; i < count; ++i) entries.push_back({test::Numbered("d\\f", i), {'1'}});
   WriteAll(dir_ / "many.1", test::MakeArchive(entries));
   Outcome r = List({dir_ / "many.1"});
   ASSERT_EQ(r.code, 0) << r.err;
@@ -295,8 +298,7 @@ TEST_F(ArchiveCommands, ManyEntriesListAndExtract) {
   EXPECT_NE(r.out.find(" d\\f39999\n"), std::string::npos);
 
   std::vector<std::string> args = {dir_ / "many.1", "-C", dir_ / "some"};
-  for (int i = 0; i < count; i += 400)
-    args.push_back(i % 800 ? "f" + std::to_string(i) : "D\\F" + std::to_string(i));
+  for (int i = 0; i < count; i += 400) args.push_back(test::Numbered(i % 800 ? "f" : "D\\F", i));
   r = Extract(args);
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("100 extracted, 0 kept"), std::string::npos) << r.out;

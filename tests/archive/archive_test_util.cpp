@@ -150,6 +150,13 @@ bool InflateStream(const uint8_t* data, size_t size, std::vector<uint8_t>& out) 
 
 namespace vantorel::test {
 
+std::string Numbered(const std::string& prefix, int i, const std::string& suffix) {
+  std::string text = prefix;
+  text += std::to_string(i);
+  text += suffix;
+  return text;
+}
+
 std::vector<uint8_t> MakeArchive(const std::vector<RawEntry>& entries) {
   std::vector<uint8_t> bytes(5, 0);
   PutI32(bytes, 0, static_cast<int32_t>(entries.size()));

@@ -59,6 +59,8 @@ struct RawEntry {
   std::vector<uint8_t> data;
 };
 std::vector<uint8_t> MakeArchive(const std::vector<RawEntry>& entries);
+// prefix + i + suffix, built by appending (GCC 12 warns falsely about "literal" + to_string).
+std::string Numbered(const std::string& prefix, int i, const std::string& suffix = "");
 // Offsets of the fields of a header record.
 enum : size_t {
   kLastByteField = 16,
