@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "archive/compress.h"
 #include "archive/file_header.h"
+#include "archive/stored_name.h"
 #include "framework/exception.h"
 #include "platform/files.h"
 #include "routines/strings.h"
@@ -140,9 +143,8 @@ int Failure(std::FILE* err, const std::string& message) {
 }  // namespace
 
 bool ReadSelfExtractParts(const std::string& path, SelfExtractParts& parts) {
-  platform::File file = platform::File::Open(path, platform::Access::Read,
-                                             platform::kShareRead | platform::kShareWrite,
-                                             platform::Disposition::OpenExisting);
+  platform::File file = platform::File::OpenRegular(path, platform::Access::Read,
+                                                    platform::kShareRead | platform::kShareWrite);
   if (!file.IsOpen()) return false;
   const int64_t size = file.Size();
   uint8_t t[kTrailerSize];
@@ -214,41 +216,52 @@ int ExtractArchive(const std::vector<std::string>& args, std::FILE* out, std::FI
     TVtrlCompress engine(nullptr);
     engine.SetCompressedFile(o.archive);
     engine.SetOffset(static_cast<int32_t>(offset));
+    // Each stored name once, in directory order (a twin is the first one's, as in the engine),
+    // and the stored names behind each bare file name.
     std::vector<std::string> stored;
+    std::unordered_set<std::string> seen;
+    std::unordered_map<std::string, std::vector<std::string>> by_bare_name;
     TlzhFileStats stats;
-    for (int i = 0; i < engine.FileCount(); ++i) {
+    const int count = engine.FileCount();
+    for (int i = 0; i < count; ++i) {
       engine.GetFileStats(i, stats);
+      if (!seen.insert(LowerCase(stats.FileName)).second) continue;
       stored.push_back(stats.FileName);
+      by_bare_name[LowerCase(ExtractFileName(stats.FileName))].push_back(stats.FileName);
     }
 
     // Names as stored, or the bare file name of exactly one stored file.
     TStrings lines;
-    auto add = [&](const std::string& name) {
-      if (lines.IndexOf(name) < 0) lines.Add(name);
+    std::unordered_set<std::string> listed;
+    auto add = [&](const std::string& name) -> bool {
+      // The engine looks a name up by the text before its ";": such an entry cannot be asked
+      // for, and the request would bring out another one.
+      if (HasFieldSeparator(name)) return false;
+      if (listed.insert(LowerCase(name)).second) lines.Add(name);
+      return true;
+    };
+    auto unreachable = [&](const std::string& name) {
+      return Failure(err, o.archive + ": " + name +
+                              " cannot be extracted: a stored name holding \";\" cannot be asked "
+                              "for by name");
     };
     if (o.names.empty()) {
-      for (const std::string& s : stored) add(s);
+      for (const std::string& s : stored) {
+        if (!add(s)) return unreachable(s);
+      }
     }
     for (const std::string& name : o.names) {
-      auto exact = std::find_if(stored.begin(), stored.end(),
-                                [&](const std::string& s) { return SameText(s, name); });
-      if (exact != stored.end()) {
-        add(*exact);
+      if (seen.count(LowerCase(name)) > 0) {
+        if (!add(name)) return unreachable(name);
         continue;
       }
-      std::vector<std::string> matches;
-      for (const std::string& s : stored) {
-        if (SameText(ExtractFileName(s), name) &&
-            std::find(matches.begin(), matches.end(), s) == matches.end()) {
-          matches.push_back(s);
-        }
-      }
-      if (matches.empty()) return Failure(err, name + " is not in " + o.archive);
-      if (matches.size() > 1) {
+      const auto found = by_bare_name.find(LowerCase(name));
+      if (found == by_bare_name.end()) return Failure(err, name + " is not in " + o.archive);
+      if (found->second.size() > 1) {
         return Failure(err,
                        name + " names several files of " + o.archive + "; give the whole name");
       }
-      add(matches.front());
+      if (!add(found->second.front())) return unreachable(found->second.front());
     }
 
     if (!note.empty()) std::fprintf(out, "%s\n", note.c_str());

@@ -1,8 +1,6 @@
 // vantorel: the builder front end. Each subcommand is one entry of the table below.
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include "archive_commands.h"
 #include "framework/application.h"
 #include "framework/streaming.h"
+#include "platform/files.h"
 
 namespace vantorel {
 namespace {
@@ -64,12 +63,16 @@ int Help(const Args&) {
 }  // namespace
 
 bool ReadTextFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return !in.bad();
+  // Only a file on a disk: /dev/zero would be read until memory ran out, a FIFO would block.
+  platform::File in = platform::File::OpenRegular(path, platform::Access::Read,
+                                                  platform::kShareRead | platform::kShareWrite);
+  const int64_t size = in.IsOpen() ? in.Size() : -1;
+  if (size < 0) return false;
+  text.resize(static_cast<size_t>(size));
+  const int64_t n = in.Read(text.data(), text.size());
+  if (n < 0) return false;
+  text.resize(static_cast<size_t>(n));
+  return true;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "archive/stored_name.h"
 #include "archive/version_resource.h"
 #include "framework/application.h"
 #include "platform/errors.h"
@@ -63,9 +64,11 @@ int ZlibLevel(TCompressionLevel level) {
   return 9;
 }
 
-// The platform's base exception carries zlib's failures, as the engine always reported them.
-[[noreturn]] void ZlibError() {
-  throw Exception(compress_message::kZlib);
+// The platform's base exception carries zlib's failures, as the engine always reported them,
+// with the entry and zlib's own account of what went wrong.
+[[noreturn]] void ZlibError(const char* format, const std::string& file, const z_stream& z,
+                            int result) {
+  throw Exception(Format(format, file, z.msg != nullptr ? z.msg : zError(result)));
 }
 
 void PumpMessages() {
@@ -202,7 +205,8 @@ void TVtrlCompress::Guarded(bool absorb_silent_abort, Body body) {
 // --- the directory -----------------------------------------------------------------------------
 
 void TVtrlCompress::LoadDirectory() {
-  File file = File::Open(compressed_file_, Access::Read, kShareAll, Disposition::OpenExisting);
+  // A device or a FIFO is no archive: it would read as nothing, forever, or block.
+  File file = File::OpenRegular(compressed_file_, Access::Read, kShareAll);
   if (!file.IsOpen()) {
     throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, compressed_file_));
   }
@@ -217,6 +221,7 @@ void TVtrlCompress::LoadDirectory() {
     throw EVtrlCompress(archive_message::kReadHeaders);
   }
   loaded_ = true;
+  totals_known_ = false;
 }
 
 int TVtrlCompress::FileCount() {
@@ -229,7 +234,16 @@ void TVtrlCompress::GetFileStats(int index, TlzhFileStats& stats) {
   if (index < 0 || index >= directory_.Count()) {
     throw EVtrlCompress(Format(compress_message::kBadFileIndex, index));
   }
-  directory_.Totals(stats_);
+  // The totals are the same for every index: summing them per call made a listing quadratic.
+  if (!totals_known_) {
+    directory_.Totals(totals_);
+    totals_known_ = true;
+  }
+  stats_.TotalFileSize = totals_.TotalFileSize;
+  stats_.TotalCompressedSize = totals_.TotalCompressedSize;
+  stats_.TotalRatio = totals_.TotalRatio;
+  stats_.TotalBytesDone = 0;
+  stats_.TotalPercent = 0;
   FillStats(*directory_.GetFileHeaders(index));
   stats = stats_;
 }
@@ -254,6 +268,7 @@ void TVtrlCompress::FillStats(const TFileHeader& entry) {
 
 void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
   abort_ = false;
+  totals_known_ = false;
   mode_ = Mode::Compressing;
   directory_.SetSpanned(false);
   offset_ = 0;
@@ -264,6 +279,7 @@ void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
       File& archive;
       ~Finally() {
         self.loaded_ = false;
+        self.totals_known_ = false;  // a handler may have asked while sizes were still coming
         archive.Close();
         self.files_to_process_->Clear();
       }
@@ -364,7 +380,9 @@ void TVtrlCompress::DeflateToTemporary(const TFileHeader& entry, File& source, F
   compress_source_position_ = 0;
   temporary_ = &temporary;
   z_stream z{};
-  if (deflateInit(&z, ZlibLevel(compression_level_)) != Z_OK) ZlibError();
+  if (const int result = deflateInit(&z, ZlibLevel(compression_level_)); result != Z_OK) {
+    ZlibError(compress_message::kZlibDeflate, entry.FileName(), z, result);
+  }
   struct Cleanup {
     TVtrlCompress& self;
     z_stream& z;
@@ -393,7 +411,7 @@ void TVtrlCompress::DeflateToTemporary(const TFileHeader& entry, File& source, F
     const int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
     do {
       const int result = deflate(&z, flush);
-      if (result < 0) ZlibError();
+      if (result < 0) ZlibError(compress_message::kZlibDeflate, entry.FileName(), z, result);
       finished = result == Z_STREAM_END;
       if (z.avail_out == 0) {
         write_out(out.size());
@@ -454,6 +472,7 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
   if (IsBlank(target_name_)) target_name_ = ExtractFileName(entry.FileName());
   if (OnBeforeExtracting) OnBeforeExtracting(this, stats_);
   target_name_ = ExtractFileName(target_name_);
+  RefuseDeviceName(entry, target_name_);
   std::string dest = AddBackslash(extract_directory_) + target_name_;
 
   if (platform::FileExists(dest)) {
@@ -467,6 +486,7 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
       return;
     }
     if (OnReplace) OnReplace(this, stats_);
+    RefuseDeviceName(entry, ExtractFileName(target_name_));
     dest = AddBackslash(extract_directory_) + ExtractFileName(target_name_);
   }
 
@@ -534,10 +554,20 @@ void TVtrlCompress::RefuseArchiveAsTarget(const TFileHeader& entry, const std::s
   }
 }
 
+void TVtrlCompress::RefuseDeviceName(const TFileHeader& entry, const std::string& name) const {
+  // Windows opens the device whatever the folder: the data would go to a port or nowhere, and
+  // the extraction would look done.
+  if (IsDeviceName(name)) {
+    throw EVtrlCompress(Format(compress_message::kDeviceTarget, entry.FileName(), name));
+  }
+}
+
 TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, File& source,
                                                     File& dest) {
   z_stream z{};
-  if (inflateInit(&z) != Z_OK) ZlibError();
+  if (const int result = inflateInit(&z); result != Z_OK) {
+    ZlibError(compress_message::kZlibInflate, entry.FileName(), z, result);
+  }
   struct Cleanup {
     z_stream& z;
     ~Cleanup() { inflateEnd(&z); }
@@ -566,7 +596,8 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
       } else if (result != Z_OK || (z.avail_in == in_before && z.avail_out == out_before)) {
         // Negative results, a stream asking for a preset dictionary, and any call that moves
         // nothing: the loop must not spin on damaged data.
-        ZlibError();
+        ZlibError(compress_message::kZlibInflate, entry.FileName(), z,
+                  result == Z_OK ? Z_DATA_ERROR : result);
       }
     }
     CheckAbort();
@@ -634,7 +665,7 @@ File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
       name = AddBackslash(directory) + ExtractFileName(name);
       if (!platform::FileExists(name)) continue;
     }
-    File file = File::Open(name, access, kShareAll, Disposition::OpenExisting);
+    File file = File::OpenRegular(name, access, kShareAll);
     if (!file.IsOpen()) {
       throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, name));
     }

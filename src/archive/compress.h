@@ -105,6 +105,9 @@ class TVtrlCompress : public TComponent {
                           platform::File& temporary);
   void AddStatus();
   void ExtractEntry(TFileHeader& entry);
+  // Raises EVtrlCompress when `name`, the file name an entry is about to be written to, is a
+  // device.
+  void RefuseDeviceName(const TFileHeader& entry, const std::string& name) const;
   struct InflateResult {
     bool stream_complete = false;
     bool trailing_data = false;
@@ -133,6 +136,8 @@ class TVtrlCompress : public TComponent {
   bool loaded_ = false;
   Mode mode_ = Mode::None;
   TlzhFileStats stats_;
+  TlzhFileStats totals_;       // the directory's totals, while totals_known_
+  bool totals_known_ = false;  // reset whenever the directory is read or written
   int disk_ = 0;
   platform::File* temporary_ = nullptr;  // where it is deflated to
   int64_t compress_source_position_ = 0;
@@ -161,6 +166,10 @@ inline constexpr const char* kBadFileIndex =
     "Tried to access the %dth file. This file is not defined";
 inline constexpr const char* kNilDestFile = "AddStatus has Nil DestFile";
 inline constexpr const char* kZlib = "error";
+inline constexpr const char* kZlibInflate = "error in the compressed data of the file %s: %s";
+inline constexpr const char* kZlibDeflate = "error while compressing the file %s: %s";
+inline constexpr const char* kDeviceTarget =
+    "The file %s cannot be extracted: %s is a name Windows reserves for a device";
 // Situations the engine meets on damaged input or full media beyond the ones above.
 inline constexpr const char* kStreamIncomplete =
     "The compressed data of the file %s end before the file does. The Archive file could "

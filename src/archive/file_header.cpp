@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/stored_name.h"
 #include "archive/version_resource.h"
 #include "platform/byte_order.h"
 #include "routines/exceptions.h"
@@ -127,6 +128,15 @@ void TFileHeader::SetFileVersion(const std::string& value) {
 
 void TFileHeader::InitFromFile(const std::string& line) {
   const std::string path = BeforeSemicolon(line);
+  // A ";" starts fields the engine ignores; when the whole line names a file, it was part of the
+  // name instead, and the file before it (or none) would be stored in its place.
+  if (path.size() != line.size() && platform::FileExists(line)) {
+    throw EVtrlCompress(Format(archive_message::kSeparatorInSource, line));
+  }
+  // A name Windows takes for a device installs nowhere (a Linux build machine has such files).
+  if (IsDeviceName(ExtractFileName(path))) {
+    throw EVtrlCompress(Format(archive_message::kDeviceSource, path, ExtractFileName(path)));
+  }
   SetFileName(path);
   source_path_ = path;
   File file = File::Open(path, platform::Access::Read, platform::kShareRead | platform::kShareWrite,
@@ -172,10 +182,12 @@ TFileHeader* TFileHeaders::GetFileHeaders(int index) const {
 
 void TFileHeaders::Add(std::unique_ptr<TFileHeader> entry) {
   if (!entry || !entry->Valid()) throw EVtrlCompress(archive_message::kInvalidHeader);
+  by_name_.emplace(LowerCase(entry->FileName()), Count());  // a later twin keeps the first
   entries_.push_back(std::move(entry));
 }
 
 void TFileHeaders::Clear() {
+  by_name_.clear();
   while (!entries_.empty()) entries_.pop_back();
 }
 
@@ -191,11 +203,8 @@ void TFileHeaders::AddFiles(const std::vector<std::string>& lines, bool keep) {
 }
 
 int TFileHeaders::IndexOfFile(const std::string& name) const {
-  const std::string wanted = BeforeSemicolon(name);
-  for (int i = 0; i < Count(); ++i) {
-    if (SameText(entries_[i]->FileName(), wanted)) return i;
-  }
-  return -1;
+  const auto found = by_name_.find(LowerCase(BeforeSemicolon(name)));
+  return found == by_name_.end() ? -1 : found->second;
 }
 
 void TFileHeaders::Totals(TlzhFileStats& stats) const {
@@ -251,6 +260,63 @@ void TFileHeaders::LoadFromStream(File& stream, int64_t base) {
     position = next;
     Add(std::move(entry));
   }
+  CheckDataRanges(base, end);
+}
+
+namespace {
+
+// A place in a volume set: volume number, then offset. A single-file archive is volume 0.
+using Place = std::pair<int, int64_t>;
+struct Range {
+  Place first, last;  // inclusive; empty when last < first
+};
+
+// True when no two of the non-empty ranges share a byte.
+bool Disjoint(std::vector<Range>& ranges) {
+  std::erase_if(ranges, [](const Range& r) { return r.last < r.first; });
+  std::sort(ranges.begin(), ranges.end(),
+            [](const Range& a, const Range& b) { return a.first < b.first; });
+  for (size_t i = 1; i < ranges.size(); ++i) {
+    if (!(ranges[i - 1].last < ranges[i].first)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TFileHeaders::CheckDataRanges(int64_t base, int64_t end) const {
+  // Every entry must own its bytes: headers that share one stream make a few kilobytes of
+  // archive unpack to any size, and data over a header make the directory its own payload.
+  std::vector<Range> ranges;
+  ranges.reserve(entries_.size() * 2);
+  if (spanned_) {
+    // Only volume 1 is at hand: its headers lie in one block, the data behind them, and data
+    // that end on it end inside it. Across volumes the ranges still follow each other.
+    const int64_t headers_end =
+        static_cast<int64_t>(kArchivePrefixSize) + int64_t{Count()} * kFileHeaderSize;
+    ranges.push_back({{1, 0}, {1, headers_end - 1}});
+    for (const auto& e : entries_) {
+      const Place first{e->FirstDisk(), e->DataStart()}, last{e->LastDisk(), e->LastByte()};
+      if (last < first && !(last.first == first.first && last.second == first.second - 1)) {
+        throw EVtrlCompress(archive_message::kReadHeaders);
+      }
+      if (e->LastDisk() == 1 && base + e->LastByte() >= end) {
+        throw EVtrlCompress(archive_message::kReadHeaders);
+      }
+      ranges.push_back({first, last});
+    }
+  } else {
+    int64_t header = static_cast<int64_t>(kArchivePrefixSize);
+    for (const auto& e : entries_) {
+      if (e->DataStart() < header + static_cast<int64_t>(kFileHeaderSize)) {
+        throw EVtrlCompress(archive_message::kReadHeaders);
+      }
+      ranges.push_back({{0, header}, {0, header + static_cast<int64_t>(kFileHeaderSize) - 1}});
+      ranges.push_back({{0, e->DataStart()}, {0, e->LastByte()}});
+      header = e->NextHeader();
+    }
+  }
+  if (!Disjoint(ranges)) throw EVtrlCompress(archive_message::kReadHeaders);
 }
 
 void TFileHeaders::SaveToStream(File& stream) {

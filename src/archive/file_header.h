@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "archive/archive_types.h"
@@ -113,14 +114,15 @@ class TFileHeaders : public TObject {
   // by its place in `lines`. Without `keep` the directory is cleared first.
   void AddFiles(const std::vector<std::string>& lines, bool keep);
   // The first entry whose name equals the text of `name` before its first ";", compared without
-  // regard to ASCII case; -1 when there is none.
+  // regard to ASCII case; -1 when there is none. An entry's name is fixed once it is added.
   int IndexOfFile(const std::string& name) const;
   // Sums sizes into the totals of `stats` and clears its running totals.
   void Totals(TlzhFileStats& stats) const;
 
   // Reads the directory of the archive that begins at `base` in `stream`. Raises EVtrlCompress;
   // input that the file cannot hold (more records than bytes, a chain that runs backwards or out
-  // of the file, negative sizes) is reported as a corrupt archive.
+  // of the file, negative sizes, data that lie outside the file, before their own header or over
+  // a header or the data of another entry) is reported as a corrupt archive.
   void LoadFromStream(platform::File& stream, int64_t base);
   // Writes the prefix, and in a volume set all records, from the stream's first byte.
   void SaveToStream(platform::File& stream);
@@ -129,7 +131,13 @@ class TFileHeaders : public TObject {
   void SetSpanned(bool value) { spanned_ = value; }
 
  private:
+  // Raises EVtrlCompress unless every entry's data lie in a place of their own.
+  void CheckDataRanges(int64_t base, int64_t end) const;
+
   std::vector<std::unique_ptr<TFileHeader>> entries_;
+  // Lower-case name to the first entry of that name: lookups by name stay constant-time in a
+  // directory of many thousands of entries.
+  std::unordered_map<std::string, int> by_name_;
   bool spanned_ = false;
 };
 
@@ -148,6 +156,12 @@ inline constexpr const char* kBadIndex =
 inline constexpr const char* kCannotOpenFile = "Cannot open the file %s";
 inline constexpr const char* kFileTooLarge =
     "The file %s is too large to be stored in an archive (2 GB or more)";
+inline constexpr const char* kDeviceSource =
+    "The file %s cannot be stored: Windows takes %s for a device, so the file could never be "
+    "installed. Rename it";
+inline constexpr const char* kSeparatorInSource =
+    "The file %s cannot be stored: a \";\" ends the path of a file to compress (the text after it "
+    "is ignored), so a file whose name holds one cannot be named. Rename it";
 }  // namespace archive_message
 
 }  // namespace vantorel

@@ -13,12 +13,17 @@
 namespace vantorel {
 namespace {
 
+// "Access is denied (error 5)": the system's words for the last failure, and its code.
+std::string LastErrorText() {
+  const uint32_t code = platform::LastError();
+  return Format("%s (error %u)", platform::ErrorText(code), code);
+}
+
+// Only a file on a disk: a device would read for ever and a FIFO would block.
 platform::File OpenForReading(const std::string& path) {
-  platform::File file = platform::File::Open(path, platform::Access::Read,
-                                             platform::kShareRead | platform::kShareWrite,
-                                             platform::Disposition::OpenExisting);
-  if (!file.IsOpen())
-    throw Exception(Format("Cannot open %s (error %u)", path, platform::LastError()));
+  platform::File file = platform::File::OpenRegular(path, platform::Access::Read,
+                                                    platform::kShareRead | platform::kShareWrite);
+  if (!file.IsOpen()) throw Exception(Format("Cannot open %s: %s", path, LastErrorText()));
   return file;
 }
 
@@ -62,15 +67,14 @@ std::optional<std::string> FindOwnForm() {
 }
 
 void AttachForm(const std::string& engine, const std::string& form, const std::string& output) {
+  OpenForReading(engine);  // the copy below would take a device or a FIFO as it comes
   // Copying first keeps what the file system knows of the engine (on Linux: that it runs).
   if (!platform::CopyFile(engine, output, false))
-    throw Exception(
-        Format("Cannot copy %s to %s (error %u)", engine, output, platform::LastError()));
+    throw Exception(Format("Cannot copy %s to %s: %s", engine, output, LastErrorText()));
   platform::File out =
       platform::File::Open(output, platform::Access::ReadWrite, platform::kShareNone,
                            platform::Disposition::OpenExisting);
-  if (!out.IsOpen())
-    throw Exception(Format("Cannot open %s (error %u)", output, platform::LastError()));
+  if (!out.IsOpen()) throw Exception(Format("Cannot open %s: %s", output, LastErrorText()));
   uint64_t old_form = 0;
   int64_t program = ProgramLength(out, &old_form);
   uint8_t trailer[kFormTrailerSize];
@@ -80,7 +84,7 @@ void AttachForm(const std::string& engine, const std::string& form, const std::s
   std::string tail = form + std::string(reinterpret_cast<const char*>(trailer), sizeof trailer);
   if (out.Seek(program, platform::SeekOrigin::Begin) != program || !out.Truncate() ||
       out.Write(tail.data(), tail.size()) != static_cast<int64_t>(tail.size()))
-    throw Exception(Format("Cannot write %s (error %u)", output, platform::LastError()));
+    throw Exception(Format("Cannot write %s: %s", output, LastErrorText()));
 }
 
 }  // namespace vantorel

@@ -48,6 +48,10 @@ enum : uint32_t {
 // The code of the last failed platform call on this thread (GetLastError in both backends).
 uint32_t LastError();
 void SetLastError(uint32_t code);
+// The system's text for an error code, in one line without the final full stop ("The system
+// cannot find the path specified"); "Unknown error" for a code it has no text for. The posix
+// backend knows the codes it sets itself.
+std::string ErrorText(uint32_t code);
 
 // Raised only where a silent failure would lose data: a store the backend cannot read (a corrupt
 // registry file) must stop the program with a message naming the file and line, not look empty.

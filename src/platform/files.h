@@ -73,6 +73,10 @@ class File {
   // file existed and kErrorSuccess when it was made. Opening a folder fails (kErrorAccessDenied),
   // so does TruncateExisting without write access (kErrorInvalidParameter).
   static File Open(const std::string& path, Access access, unsigned share, Disposition disposition);
+  // Opens an existing file only when it is an ordinary file on a disk, so that a reader of
+  // untrusted paths never meets a device (endless or empty), a pipe or a FIFO (which would block
+  // the open until a writer came). Anything else fails with kErrorAccessDenied, as a folder does.
+  static File OpenRegular(const std::string& path, Access access, unsigned share);
 
   bool IsOpen() const { return handle_ != kClosed; }
   // Bytes read (0 at end of file), or -1 on error.

@@ -3,11 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "archive/compress.h"
 #include "archive_test_util.h"
 #include "platform/system.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vantorel {
 namespace {
@@ -232,6 +240,110 @@ TEST_F(ArchiveCommands, UsageAndArchiveErrors) {
   r = List({dir_ / "junk.1"});
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("could possible be corrupt"), std::string::npos) << r.err;
+}
+
+TEST_F(ArchiveCommands, EntriesNamedLikeDevicesFailTheExtraction) {
+  WriteAll(dir_ / "devices.1", test::MakeArchive({{"dir\\readme.txt", test::TextBytes("r")},
+                                                  {"dir\\AUX.txt", test::TextBytes("a")}}));
+  for (const std::vector<std::string>& names :
+       {std::vector<std::string>{}, std::vector<std::string>{"aux.txt"}}) {
+    std::vector<std::string> args = {dir_ / "devices.1", "-C", dir_ / "out"};
+    args.insert(args.end(), names.begin(), names.end());
+    const Outcome r = Extract(args);
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("The file dir\\AUX.txt cannot be extracted: AUX.txt is a name Windows "
+                         "reserves for a device"),
+              std::string::npos)
+        << r.err;
+    // Listed, not asked for by name: on Windows the device "exists" in every folder.
+    std::vector<platform::DirEntry> written;
+    platform::ListDirectory(dir_ / "out", "aux*", written);
+    EXPECT_TRUE(written.empty());
+  }
+}
+
+TEST_F(ArchiveCommands, StoredNamesWithSemicolonsAreNotTakenForOthers) {
+  WriteAll(dir_ / "semi.1",
+           test::MakeArchive({{"x;y", test::TextBytes("A")}, {"x", test::TextBytes("B")}}));
+  Outcome r = List({dir_ / "semi.1"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find(" x;y\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" x\n"), std::string::npos) << r.out;
+
+  // The engine looks names up by the text before a ";", so "x;y" cannot be asked for: it is
+  // refused, not replaced by "x".
+  r = Extract({dir_ / "semi.1", "-C", dir_ / "all"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("x;y cannot be extracted: a stored name holding \";\" cannot be asked for"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(platform::FileExists(dir_ / "all\\x"));
+  r = Extract({dir_ / "semi.1", "-C", dir_ / "some", "x;y"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_FALSE(platform::FileExists(dir_ / "some\\x"));
+
+  r = Extract({dir_ / "semi.1", "-C", dir_ / "some", "X"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadAll(dir_ / "some\\x"), test::TextBytes("B"));
+}
+
+// What is not a file on a disk is not an archive: a device reads as endless zeros or nothing, a
+// FIFO blocks its reader until someone writes.
+TEST_F(ArchiveCommands, OnlyRegularFilesAreArchives) {
+#ifdef _WIN32
+  const std::vector<std::string> devices = {"NUL", "CON"};
+#else
+  const std::vector<std::string> devices = {"/dev/zero", "/dev/null"};
+#endif
+  for (const std::string& device : devices) {
+    for (bool extracting : {false, true}) {
+      const Outcome r = extracting ? Extract({device, "-C", dir_ / "out"}) : List({device});
+      EXPECT_EQ(r.code, 3) << device << r.out;
+      EXPECT_EQ(r.err,
+                "vantorel: " + device + ": Cannot open the compressed file " + device + "\n");
+    }
+  }
+  EXPECT_EQ(List({dir_.path()}).code, 3);
+#ifndef _WIN32
+  const std::string fifo = dir_ / "fifo.1";
+  const std::string host = platform::NativePath(fifo);
+  ASSERT_EQ(::mkfifo(host.c_str(), 0600), 0);
+  // Should the command block in spite of all, a writer that comes and goes lets it go on.
+  std::atomic<bool> done{false};
+  std::thread unblock([&] {
+    for (int i = 0; !done; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (i < 50) continue;
+      const int fd = ::open(host.c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+    }
+  });
+  const Outcome r = List({fifo});
+  done = true;
+  unblock.join();
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("Cannot open the compressed file"), std::string::npos) << r.err;
+#endif
+}
+
+// Every step of list and extract is linear in the entries or close to it: a quadratic one would
+// take many minutes here.
+TEST_F(ArchiveCommands, ManyEntriesListAndExtract) {
+  const int count = 40000;
+  std::vector<test::RawEntry> entries;
+  for (int i = 0; i < count; ++i) entries.push_back({test::Numbered("d\\f", i), {'1'}});
+  WriteAll(dir_ / "many.1", test::MakeArchive(entries));
+  Outcome r = List({dir_ / "many.1"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("40000 files, 40000 bytes"), std::string::npos);
+  EXPECT_NE(r.out.find(" d\\f39999\n"), std::string::npos);
+
+  std::vector<std::string> args = {dir_ / "many.1", "-C", dir_ / "some"};
+  for (int i = 0; i < count; i += 400) args.push_back(test::Numbered(i % 800 ? "f" : "D\\F", i));
+  r = Extract(args);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("100 extracted, 0 kept"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadAll(dir_ / "some\\f39600"), test::TextBytes("1"));
 }
 
 }  // namespace

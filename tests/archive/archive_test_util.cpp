@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/system.h"
@@ -152,6 +153,50 @@ bool InflateStream(const uint8_t* data, size_t size, std::vector<uint8_t>& out) 
   bool complete = result == Z_STREAM_END && z.avail_in == 0;
   inflateEnd(&z);
   return complete;
+}
+
+}  // namespace vantorel::test
+
+namespace vantorel::test {
+
+std::string Numbered(const std::string& prefix, int i, const std::string& suffix) {
+  std::string text = prefix;
+  text += std::to_string(i);
+  text += suffix;
+  return text;
+}
+
+std::vector<uint8_t> MakeArchive(const std::vector<RawEntry>& entries) {
+  std::vector<uint8_t> bytes(5, 0);
+  PutI32(bytes, 0, static_cast<int32_t>(entries.size()));
+  const double date = 37000.5;  // 1 April 2001, noon
+  int32_t index = 0;
+  for (const RawEntry& e : entries) {
+    uLongf packed_size = compressBound(static_cast<uLong>(e.data.size()));
+    std::vector<uint8_t> packed(packed_size);
+    if (compress2(packed.data(), &packed_size, e.data.data(), static_cast<uLong>(e.data.size()),
+                  9) != Z_OK) {
+      throw std::runtime_error("compress2 failed");
+    }
+    packed.resize(packed_size);
+    const size_t at = bytes.size();
+    bytes.resize(at + kHeaderSize, 0);
+    const int32_t start = static_cast<int32_t>(at + kHeaderSize);
+    const int32_t next = start + static_cast<int32_t>(packed.size());
+    PutI32(bytes, at, index + 1);
+    std::memcpy(bytes.data() + at + 4, &date, sizeof date);
+    PutI32(bytes, at + kLastByteField, next - 1);
+    bytes[at + kNameField] = static_cast<uint8_t>(std::min<size_t>(e.name.size(), 100));
+    std::memcpy(bytes.data() + at + kNameField + 1, e.name.data(), bytes[at + kNameField]);
+    PutI32(bytes, at + kNextHeaderField, next);
+    PutI32(bytes, at + 128, static_cast<int32_t>(e.data.size()));
+    PutI32(bytes, at + kDataStartField, start);
+    PutI32(bytes, at + kCompressedSizeField, static_cast<int32_t>(packed.size()));
+    PutI32(bytes, at + 144, index);
+    bytes.insert(bytes.end(), packed.begin(), packed.end());
+    ++index;
+  }
+  return bytes;
 }
 
 }  // namespace vantorel::test

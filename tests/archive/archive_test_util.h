@@ -59,4 +59,23 @@ std::string ShortStringAt(const std::vector<uint8_t>& bytes, size_t at);
 // Inflates one complete zlib stream; false when it is not one (or has bytes behind it).
 bool InflateStream(const uint8_t* data, size_t size, std::vector<uint8_t>& out);
 
+// A single-file archive written byte by byte, independently of the classes under test, so that
+// a test can store names the engine would refuse to write. Entry i carries UniqueID i.
+struct RawEntry {
+  std::string name;
+  std::vector<uint8_t> data;
+};
+std::vector<uint8_t> MakeArchive(const std::vector<RawEntry>& entries);
+// prefix + i + suffix, built by appending (GCC 12 warns falsely about "literal" + to_string).
+std::string Numbered(const std::string& prefix, int i, const std::string& suffix = "");
+// Offsets of the fields of a header record.
+enum : size_t {
+  kLastByteField = 16,
+  kNameField = 20,
+  kNextHeaderField = 124,
+  kDataStartField = 132,
+  kCompressedSizeField = 136,
+  kHeaderSize = 172,
+};
+
 }  // namespace vantorel::test

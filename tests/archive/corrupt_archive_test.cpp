@@ -133,7 +133,7 @@ TEST_F(CorruptArchive, HeaderFieldsThatLie) {
       {"negative compressed size", b + 136, -1, "Could not read the file headers"},
       {"stream cut short", b + 16, b_last - 100, "The decompressed file's size does not match"},
       {"stream cut by its checksum", b + 16, b_last - 4, "The compressed data of the file"},
-      {"data start inside the header", b + 132, b_start - 50, "error"},
+      {"data start inside the header", b + 132, b_start - 50, "Could not read the file headers"},
       {"file size larger", b + 128, 3001, "The decompressed file's size does not match"},
       {"file size smaller", b + 128, 2999, "The decompressed file's size does not match"},
       {"file size zero", b + 128, 0, "The decompressed file's size does not match"},

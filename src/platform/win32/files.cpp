@@ -189,6 +189,16 @@ bool File::GetIdentity(FileIdentity& identity) {
   return IdentityOf(HandleOf(handle_), identity);
 }
 
+File File::OpenRegular(const std::string& path, Access access, unsigned share) {
+  File file = Open(path, access, share, Disposition::OpenExisting);
+  // Devices (NUL, CON, COM1 in any folder), pipes and consoles open like files.
+  if (file.IsOpen() && ::GetFileType(HandleOf(file.handle_)) != FILE_TYPE_DISK) {
+    file.Close();
+    Fail(kErrorAccessDenied);
+  }
+  return file;
+}
+
 void File::Close() {
   if (!IsOpen()) return;
   ::CloseHandle(HandleOf(handle_));
