@@ -39,6 +39,10 @@ class TClass {
   // True for the class itself and for every descendant. A null ancestor is never inherited.
   bool InheritsFrom(const TClass* ancestor) const;
   bool IsRegistered() const { return registered_; }
+  // Whether its components must hear of every insertion into and removal from their owner: true
+  // unless the class is registered and keeps TComponent's own Notification.
+  bool HearsNotifications() const { return hears_notifications_; }
+  void SetHearsNotifications(bool hears) { hears_notifications_ = hears; }
   // Whether Create works: registered component classes with a public (TComponent*) constructor.
   bool CanCreate() const { return factory_ != nullptr; }
   // A new instance owned by `owner`; raises Exception when the class cannot be created.
@@ -74,6 +78,7 @@ class TClass {
   const TClass* parent_ = nullptr;
   Factory factory_ = nullptr;
   bool registered_ = false;
+  bool hears_notifications_ = true;
   // Completes the properties redeclared with DeclaredProperty from their ancestors' descriptors.
   void ResolveRedeclared() const;
 

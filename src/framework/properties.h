@@ -450,6 +450,10 @@ class TClassBuilder {
 
 namespace detail {
 
+// Whether T or an ancestor overrides TComponent::Notification (component.h).
+template <class T>
+bool OverridesNotification();
+
 template <class T, class Parent>
 struct TClassRegistrar {
   TClassRegistrar(const char* name, void (*describe)(TClassBuilder<T>&)) {
@@ -460,10 +464,14 @@ struct TClassRegistrar {
       factory = [](TComponent* owner) -> TComponent* {
         T* object = new T(owner);
         object->AfterConstruction();
+        object->ConstructionDone();
         return object;
       };
     }
     TClass& cls = RegisterClassType(typeid(T), name, TClassOf<Parent>(), factory);
+    if constexpr (std::is_base_of_v<TComponent, T>) {
+      cls.SetHearsNotifications(OverridesNotification<T>());
+    }
     TClassBuilder<T> builder(cls);
     describe(builder);
   }

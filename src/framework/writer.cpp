@@ -194,6 +194,7 @@ class Writer {
 std::string QuoteFormString(std::string_view text) {
   if (text.empty()) return "''";
   std::string out;
+  out.reserve(text.size() + 2);
   bool quoted = false;
   for (char c : text) {
     unsigned char u = static_cast<unsigned char>(c);
@@ -205,7 +206,8 @@ std::string QuoteFormString(std::string_view text) {
     } else {
       if (quoted) out += '\'';
       quoted = false;
-      out += Format("#%d", static_cast<int>(u));
+      out += '#';
+      out += std::to_string(static_cast<int>(u));
     }
   }
   if (quoted) out += '\'';
