@@ -1,5 +1,6 @@
 #pragma once
-// The subcommands of the builder front end beyond `check`, one file each.
+// The subcommands of the builder front end, one file each.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@ using Args = std::vector<std::string>;
 enum ExitCode { kExitOk = 0, kExitFormErrors = 1, kExitUsage = 2, kExitFailed = 3 };
 
 bool ReadTextFile(const std::string& path, std::string& text);
-int ProgramCommand(const Args& args);
+// check FORM: reads the form (in design mode) and prints its component tree with the properties
+// the text sets.
+int CheckCommand(const Args& args, std::FILE* out, std::FILE* err);
+// program FORM -o PROGRAM [--engine ENGINE]
+int ProgramCommand(const Args& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vantorel

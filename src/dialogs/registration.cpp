@@ -38,11 +38,20 @@ VANTOREL_CLASS(TBaseInstallDlg, TCustomBaseInstallDlg) {
   p.Event("OnBeforeExecute", &T::OnBeforeExecute);
 }
 
-VANTOREL_CLASS(TBaseVantorelForm, TForm) {}
+// The constructors choose their own font and frame: those are written whatever they hold, so that
+// the class's stored defaults cannot stand in for them when a form is read back.
+VANTOREL_CLASS(TBaseVantorelForm, TForm) {
+  p.Declared("Font").NoDefault();
+}
 VANTOREL_CLASS(TBaseInstallForm, TBaseVantorelForm) {
   p.Int("Order", &TBaseInstallForm::Order, &TBaseInstallForm::SetOrder).Default(0);
 }
 VANTOREL_CLASS(TBaseDuringCopyForm, TBaseVantorelForm) {}
-VANTOREL_CLASS(TBaseFormContainer, TForm) {}
+VANTOREL_CLASS(TBaseFormContainer, TForm) {
+  p.Declared("Font").NoDefault();
+  p.Declared("BorderStyle").Default(bsDialog);
+  p.Declared("BorderIcons").Default(TBorderIcons{});
+  p.Declared("Position").Default(poScreenCenter);
+}
 
 }  // namespace vantorel

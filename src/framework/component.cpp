@@ -73,9 +73,8 @@ int TComponent::ComponentIndex() const {
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
   if (name.empty()) return nullptr;
-  for (TComponent* c : components_)
-    if (detail::SameText(c->name_, name)) return c;
-  return nullptr;
+  auto it = by_name_.find(detail::UpperCase(name));
+  return it == by_name_.end() ? nullptr : it->second;
 }
 
 void TComponent::ValidateRename(const TComponent* component, const std::string& new_name) const {
@@ -89,7 +88,11 @@ void TComponent::SetName(const std::string& name) {
   if (name == name_) return;
   if (!name.empty() && !IsValidIdent(name))
     throw EComponentError(Format("'%s' is not a valid component name", name));
-  if (owner_ != nullptr) owner_->ValidateRename(this, name);
+  if (owner_ != nullptr) {
+    owner_->ValidateRename(this, name);
+    if (!name_.empty()) owner_->by_name_.erase(detail::UpperCase(name_));
+    if (!name.empty()) owner_->by_name_[detail::UpperCase(name)] = this;
+  }
   name_ = name;
 }
 
@@ -113,6 +116,7 @@ void TComponent::InsertComponent(TComponent* component) {
   ValidateRename(component, component->name_);
   if (component->owner_ != nullptr) component->owner_->RemoveComponent(component);
   components_.push_back(component);
+  if (!component->name_.empty()) by_name_[detail::UpperCase(component->name_)] = component;
   component->owner_ = this;
   if (IsDesigning()) component->SetDesigning(true);
   Notification(component, opInsert);
@@ -121,8 +125,13 @@ void TComponent::InsertComponent(TComponent* component) {
 void TComponent::RemoveComponent(TComponent* component) {
   if (component == nullptr || component->owner_ != this) return;
   Notification(component, opRemove);
-  auto it = std::find(components_.begin(), components_.end(), component);
-  if (it != components_.end()) components_.erase(it);
+  // From the back: the owner's destruction removes its components from the last.
+  auto it = std::find(components_.rbegin(), components_.rend(), component);
+  if (it != components_.rend()) components_.erase(std::next(it).base());
+  if (!component->name_.empty()) {
+    auto named = by_name_.find(detail::UpperCase(component->name_));
+    if (named != by_name_.end() && named->second == component) by_name_.erase(named);
+  }
   component->owner_ = nullptr;
 }
 
@@ -165,10 +174,26 @@ void TComponent::Loaded() {
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
-  if (operation == opRemove && component != nullptr) RemoveFreeNotification(component);
+  // Partnerships are mutual: with none of our own there is nothing to undo on either side.
+  if (operation == opRemove && component != nullptr && !free_notifies_.empty())
+    RemoveFreeNotification(component);
   // Index-checked: a receiver may free components while being told.
-  for (size_t i = 0; i < components_.size(); ++i)
-    components_[i]->Notification(component, operation);
+  for (size_t i = 0; i < components_.size(); ++i) {
+    TComponent* c = components_[i];
+    // The component being inserted is still under construction: its class is not known yet.
+    if (c == component || c->HearsNotifications()) c->Notification(component, operation);
+  }
+}
+
+bool TComponent::HearsNotifications() {
+  if (!components_.empty() || !free_notifies_.empty()) return true;
+  // Before the object is known whole its class may still be an ancestor's: asked every time.
+  if (class_hears_ < 0) return ClassType()->HearsNotifications();
+  return class_hears_ == 1;
+}
+
+void TComponent::ConstructionDone() {
+  class_hears_ = ClassType()->HearsNotifications() ? 1 : 0;
 }
 
 std::string TComponent::EventHandlerName(std::string_view property) const {

@@ -4,6 +4,8 @@
 // references between components are cleared.
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/classes.h"
@@ -77,6 +79,8 @@ class TComponent : public TPersistent {
   // object's final class (its virtual functions) can be done at creation. The base does nothing;
   // code that creates a component with `new` and needs this calls it itself.
   virtual void AfterConstruction() {}
+  // Called by TClass::Create after AfterConstruction: the object's class is final from now on.
+  void ConstructionDone();
   // Told about components inserted into and removed from the owner, and about the destruction
   // of components this one asked FreeNotification for. The base forwards the call to every
   // owned component; overrides clear their references to `component` on opRemove and call it.
@@ -93,17 +97,32 @@ class TComponent : public TPersistent {
 
  private:
   void ValidateRename(const TComponent* component, const std::string& new_name) const;
+  // Whether a broadcast Notification could do anything here: an override, owned components or
+  // partners. A form of many plain controls then tells each insertion in constant time per
+  // control that can hear it.
+  bool HearsNotifications();
   void SendRemoveNotifications();
 
   TComponent* owner_ = nullptr;
-  std::vector<TComponent*> components_;     // owned, in creation order
+  std::vector<TComponent*> components_;  // owned, in creation order
+  // The named ones by upper-cased name: a form of many components finds each in constant time.
+  std::unordered_map<std::string, TComponent*> by_name_;
   std::vector<TComponent*> free_notifies_;  // told about our destruction, and we about theirs
   std::string name_;
   int tag_ = 0;
   TComponentState state_;
   bool notified_removal_ = false;
+  int8_t class_hears_ = -1;  // the class's HearsNotifications, once known
   std::vector<std::pair<std::string, std::string>> event_names_;
 };
+
+namespace detail {
+// &T::Notification names TComponent's own unless T or an ancestor overrides it.
+template <class T>
+bool OverridesNotification() {
+  return !std::is_same_v<decltype(&T::Notification), void (TComponent::*)(TComponent*, TOperation)>;
+}
+}  // namespace detail
 
 // Whether `name` is a valid component name: a letter or underscore, then letters, digits and
 // underscores.

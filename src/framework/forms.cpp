@@ -1,5 +1,8 @@
 #include "framework/forms.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "framework/application.h"
 #include "framework/ui_backend.h"
 
@@ -80,17 +83,24 @@ TForm::~TForm() {
   if (Application().MainForm() == this) Application().SetMainForm(nullptr);
 }
 
+namespace {
+// Sizes at the ends of the int range, which a form may give, stay there instead of overflowing.
+int Saturated(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 int TForm::ClientWidth() const {
-  return Width() - FormFrameWidth(border_style_);
+  return Saturated(int64_t{Width()} - FormFrameWidth(border_style_));
 }
 void TForm::SetClientWidth(int v) {
-  SetWidth(v + FormFrameWidth(border_style_));
+  SetWidth(Saturated(int64_t{v} + FormFrameWidth(border_style_)));
 }
 int TForm::ClientHeight() const {
-  return Height() - FormFrameHeight(border_style_);
+  return Saturated(int64_t{Height()} - FormFrameHeight(border_style_));
 }
 void TForm::SetClientHeight(int v) {
-  SetHeight(v + FormFrameHeight(border_style_));
+  SetHeight(Saturated(int64_t{v} + FormFrameHeight(border_style_)));
 }
 
 void TForm::SetWindowState(TWindowState v) {

@@ -78,15 +78,20 @@ TComponent* TClass::Create(TComponent* owner) const {
 }
 
 const TPropInfo* TClass::FindProperty(std::string_view name) const {
-  for (const TClass* c = this; c != nullptr; c = c->parent_)
+  for (const TClass* c = this; c != nullptr; c = c->parent_) {
+    c->ResolveRedeclared();
     for (const TPropInfo* p : c->own_properties_)
       if (detail::SameText(p->name, name)) return p;
+  }
   return nullptr;
 }
 
 std::vector<const TPropInfo*> TClass::Properties() const {
   std::vector<const TClass*> chain;
-  for (const TClass* c = this; c != nullptr; c = c->parent_) chain.push_back(c);
+  for (const TClass* c = this; c != nullptr; c = c->parent_) {
+    c->ResolveRedeclared();
+    chain.push_back(c);
+  }
   std::vector<const TPropInfo*> out;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     for (const TPropInfo* p : (*it)->own_properties_) {
@@ -132,8 +137,55 @@ TClass& RegisterClassType(const std::type_info& type, std::string name, const TC
 }
 
 TPropInfo& AddProperty(TClass& cls, TPropInfo info) {
+  cls.resolved_ = false;
   cls.own_properties_.push_back(new TPropInfo(std::move(info)));
   return *cls.own_properties_.back();
+}
+
+TPropInfo& DeclaredProperty(TClass& cls, std::string_view name) {
+  for (TPropInfo* p : cls.own_properties_)
+    if (detail::SameText(p->name, name)) return *p;
+  // An inherited one is redeclared. The ancestor's descriptor may not be registered yet (classes
+  // register from many files, in no fixed order), so the storage rule waits in a stand-in that
+  // ResolveRedeclared completes on first use.
+  cls.resolved_ = false;
+  auto* stand_in = new TPropInfo;
+  stand_in->name = std::string(name);
+  stand_in->redeclared = true;
+  cls.own_properties_.push_back(stand_in);
+  return *stand_in;
+}
+
+void TClass::ResolveRedeclared() const {
+  if (resolved_) return;
+  resolved_ = true;
+  for (TPropInfo* own : own_properties_) {
+    if (!own->redeclared) continue;
+    const TPropInfo* inherited = parent_ != nullptr ? parent_->FindProperty(own->name) : nullptr;
+    if (inherited == nullptr) {
+      std::fprintf(stderr, "vantorel: class %s has no property %s to redeclare\n", name_.c_str(),
+                   own->name.c_str());
+      std::abort();
+    }
+    TPropInfo merged = *inherited;
+    if (own->default_ordinal && merged.kind == TPropKind::Float)
+      merged.default_float = static_cast<double>(*own->default_ordinal);
+    else if (own->default_ordinal)
+      merged.default_ordinal = own->default_ordinal;
+    if (own->default_float) merged.default_float = own->default_float;
+    if (own->default_string) merged.default_string = own->default_string;
+    if (own->no_default) {
+      merged.no_default = true;
+      merged.default_ordinal.reset();
+      merged.default_float.reset();
+      merged.default_string.reset();
+    }
+    if (own->always_stored || own->never_stored) {
+      merged.always_stored = own->always_stored;
+      merged.never_stored = own->never_stored;
+    }
+    *own = std::move(merged);
+  }
 }
 
 const TClass* FindClass(std::string_view name) {

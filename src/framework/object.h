@@ -39,6 +39,10 @@ class TClass {
   // True for the class itself and for every descendant. A null ancestor is never inherited.
   bool InheritsFrom(const TClass* ancestor) const;
   bool IsRegistered() const { return registered_; }
+  // Whether its components must hear of every insertion into and removal from their owner: true
+  // unless the class is registered and keeps TComponent's own Notification.
+  bool HearsNotifications() const { return hears_notifications_; }
+  void SetHearsNotifications(bool hears) { hears_notifications_ = hears; }
   // Whether Create works: registered component classes with a public (TComponent*) constructor.
   bool CanCreate() const { return factory_ != nullptr; }
   // A new instance owned by `owner`; raises Exception when the class cannot be created.
@@ -49,7 +53,10 @@ class TClass {
   const TPropInfo* FindProperty(std::string_view name) const;
   std::vector<const TPropInfo*> Properties() const;
   // Properties declared by this class only.
-  const std::vector<TPropInfo*>& OwnProperties() const { return own_properties_; }
+  const std::vector<TPropInfo*>& OwnProperties() const {
+    ResolveRedeclared();
+    return own_properties_;
+  }
 
   ~TClass();
   TClass(const TClass&) = delete;
@@ -59,6 +66,11 @@ class TClass {
   explicit TClass(const std::type_info& type);
   friend struct ClassRegistry;
   friend TPropInfo& AddProperty(TClass& cls, TPropInfo info);
+  friend TPropInfo& DeclaredProperty(TClass& cls, std::string_view name);
+  // A property the class declared, or a copy of an inherited one that replaces it in this class
+  // and its descendants; a name it does not have stops the program at start-up with a message, like
+  // a class registered twice.
+  TPropInfo& DeclaredProperty(TClass& cls, std::string_view name);
   friend TClass& RegisterClassType(const std::type_info&, std::string, const TClass*, Factory);
   friend TClass& ClassSlot(const std::type_info& type);
 
@@ -66,7 +78,12 @@ class TClass {
   const TClass* parent_ = nullptr;
   Factory factory_ = nullptr;
   bool registered_ = false;
+  bool hears_notifications_ = true;
+  // Completes the properties redeclared with DeclaredProperty from their ancestors' descriptors.
+  void ResolveRedeclared() const;
+
   std::vector<TPropInfo*> own_properties_;  // owned
+  mutable bool resolved_ = false;
 };
 
 // The descriptor of T (registered or provisional).

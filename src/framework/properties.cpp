@@ -108,14 +108,14 @@ bool TPropInfo::IsStored(TObject& instance) const {
       return get_string(instance) != default_string.value_or(std::string());
     case TPropKind::StringList: {
       auto* list = static_cast<TStringList*>(get_object(instance));
-      return list != nullptr && list->Count() > 0;
+      return list != nullptr && (no_default || list->Count() > 0);
     }
     case TPropKind::Picture: {
       auto* picture = static_cast<TPicture*>(get_object(instance));
-      return picture != nullptr && !picture->Empty();
+      return picture != nullptr && (no_default || !picture->Empty());
     }
     case TPropKind::Component:
-      return get_object(instance) != nullptr;
+      return no_default || get_object(instance) != nullptr;
     case TPropKind::Object:
       return get_object(instance) != nullptr;
     case TPropKind::Event: {

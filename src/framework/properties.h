@@ -37,7 +37,11 @@
 //   strings: when it differs from Default(v) (empty when none is given); NoDefault() writes it
 //     even when empty, so that a constructor value other than "" survives a round trip;
 //   string lists, pictures: when not empty; component references: when assigned;
-//   events: when a handler name is set; sub-objects: their own stored properties;
+//     NoDefault() writes the empty list, the empty picture or nil as well, for a constructor
+//     that fills them in (an empty value left out would read back as the constructor's);
+//   sub-objects: their own stored properties; NoDefault(): all of them, for an owner whose
+//     constructor gives the sub-object values other than its class's defaults;
+//   events: when a handler name is set;
 //   AlwaysStored(): always; NotStored(): never (a value derived from others).
 //
 // Registering the handlers a form names (the host program, before reading the form):
@@ -171,6 +175,9 @@ struct TPropInfo {
   bool no_default = false;
   bool always_stored = false;
   bool never_stored = false;
+  // A stand-in that only changes the storage rule of an inherited property (Declared), until the
+  // class completes it from the ancestor's descriptor.
+  bool redeclared = false;
 
   // The writer's rule (see the top of this file).
   bool IsStored(TObject& instance) const;
@@ -261,6 +268,12 @@ class TClassBuilder {
  public:
   explicit TClassBuilder(TClass& cls) : cls_(cls) {}
   TClass& Class() { return cls_; }
+
+  // The property `name` this class has declared already (by a shared helper) or inherits, to
+  // change its storage rule for this class and its descendants: p.Declared("DestDir").NoDefault().
+  TPropBuilder Declared(std::string_view name) {
+    return TPropBuilder(DeclaredProperty(cls_, name));
+  }
 
   template <class G, class S>
   TPropBuilder Int(std::string name, G get, S set) {
@@ -437,6 +450,10 @@ class TClassBuilder {
 
 namespace detail {
 
+// Whether T or an ancestor overrides TComponent::Notification (component.h).
+template <class T>
+bool OverridesNotification();
+
 template <class T, class Parent>
 struct TClassRegistrar {
   TClassRegistrar(const char* name, void (*describe)(TClassBuilder<T>&)) {
@@ -447,10 +464,14 @@ struct TClassRegistrar {
       factory = [](TComponent* owner) -> TComponent* {
         T* object = new T(owner);
         object->AfterConstruction();
+        object->ConstructionDone();
         return object;
       };
     }
     TClass& cls = RegisterClassType(typeid(T), name, TClassOf<Parent>(), factory);
+    if constexpr (std::is_base_of_v<TComponent, T>) {
+      cls.SetHearsNotifications(OverridesNotification<T>());
+    }
     TClassBuilder<T> builder(cls);
     describe(builder);
   }

@@ -108,11 +108,11 @@ class Lexer {
       if (pos_ >= text_.size()) Fail(start_line, "unterminated binary data (missing '}')");
       char c = text_[pos_++];
       if (c == '}') break;
-      if (c == '\n') {
-        ++line_;
+      if (c == '\n' || c == '\r') {
+        CountLineEnd(c);
         continue;
       }
-      if (c == ' ' || c == '\t' || c == '\r') continue;
+      if (c == ' ' || c == '\t') continue;
       int v = HexValue(c);
       if (v < 0) Fail(line_, Format("invalid character '%s' in binary data", Shown({&c, 1})));
       if (high < 0) {
@@ -140,12 +140,20 @@ class Lexer {
   }
   static bool Digit(char c) { return c >= '0' && c <= '9'; }
 
+  // After a CR or LF at pos_ - 1: CR LF, CR alone and LF alone each end one line.
+  void CountLineEnd(char c) {
+    if (c == '\r' && pos_ < text_.size() && text_[pos_] == '\n') return;  // the LF counts
+    ++line_;
+  }
+
   void SkipBlanks() {
     while (pos_ < text_.size()) {
       char c = text_[pos_];
-      if (c == '\n') {
-        ++line_;
-      } else if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v' && c != '\0') {
+      if (c == '\n' || c == '\r') {
+        ++pos_;
+        CountLineEnd(c);
+        continue;
+      } else if (c != ' ' && c != '\t' && c != '\f' && c != '\v' && c != '\0') {
         if (c == '\xEF' && text_.substr(pos_, 3) == "\xEF\xBB\xBF" && pos_ == 0) {
           pos_ += 3;  // a UTF-8 byte order mark some editors add
           continue;
@@ -194,18 +202,18 @@ class Lexer {
       if (c == '\'') {
         ++pos_;
         while (true) {
-          if (pos_ >= text_.size() || text_[pos_] == '\n' || text_[pos_] == '\r')
+          // The run up to the next quote or line end is appended whole.
+          size_t end = text_.find_first_of("'\r\n", pos_);
+          if (end == std::string_view::npos || text_[end] != '\'')
             Fail(t.line, "unterminated string");
-          char s = text_[pos_++];
-          if (s == '\'') {
-            if (pos_ < text_.size() && text_[pos_] == '\'') {
-              t.text += '\'';
-              ++pos_;
-              continue;
-            }
-            break;
+          t.text.append(text_.substr(pos_, end - pos_));
+          pos_ = end + 1;
+          if (pos_ < text_.size() && text_[pos_] == '\'') {
+            t.text += '\'';
+            ++pos_;
+            continue;
           }
-          t.text += s;
+          break;
         }
       } else if (c == '#') {
         ++pos_;

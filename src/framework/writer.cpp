@@ -56,10 +56,11 @@ class Writer {
     out_ += "end\n";
   }
 
+  // `all`: every property that is ever stored, whatever its value.
   void WriteProperties(TComponent& component, TObject& instance, const std::string& prefix,
-                       int level) {
+                       int level, bool all = false) {
     for (const TPropInfo* prop : instance.ClassType()->Properties()) {
-      if (!prop->IsStored(instance)) continue;
+      if (all ? prop->never_stored : !prop->IsStored(instance)) continue;
       std::string name = prefix + prop->name;
       switch (prop->kind) {
         case TPropKind::Integer: {
@@ -113,7 +114,12 @@ class Writer {
           break;
         }
         case TPropKind::Component: {
-          auto* target = dynamic_cast<TComponent*>(prop->get_object(instance));
+          TObject* object = prop->get_object(instance);
+          if (object == nullptr) {
+            Line(level, name, "nil");  // stored only when nil differs from the constructor's
+            break;
+          }
+          auto* target = dynamic_cast<TComponent*>(object);
           if (target == nullptr || target->Name().empty()) break;
           // Only components of this form can be found again when the text is read.
           if (target != &root_ && target->Owner() != &root_) break;
@@ -122,7 +128,8 @@ class Writer {
         }
         case TPropKind::Object: {
           TObject* sub = prop->get_object(instance);
-          if (sub != nullptr) WriteProperties(component, *sub, name + ".", level);
+          if (sub != nullptr)
+            WriteProperties(component, *sub, name + ".", level, all || prop->no_default);
           break;
         }
         case TPropKind::Picture: {
@@ -187,6 +194,7 @@ class Writer {
 std::string QuoteFormString(std::string_view text) {
   if (text.empty()) return "''";
   std::string out;
+  out.reserve(text.size() + 2);
   bool quoted = false;
   for (char c : text) {
     unsigned char u = static_cast<unsigned char>(c);
@@ -198,7 +206,8 @@ std::string QuoteFormString(std::string_view text) {
     } else {
       if (quoted) out += '\'';
       quoted = false;
-      out += Format("#%d", static_cast<int>(u));
+      out += '#';
+      out += std::to_string(static_cast<int>(u));
     }
   }
   if (quoted) out += '\'';

@@ -1,8 +1,8 @@
 // The install component's published properties, as project forms store them.
 #include "install/install.h"
 #include "model/net_location.h"
-#include "model/symbolic_paths.h"
 #include "model/publish.h"
+#include "model/symbolic_paths.h"
 
 namespace vantorel {
 
@@ -46,9 +46,15 @@ VANTOREL_CLASS(TCustomInstall, TFileContainer) {}
 VANTOREL_CLASS(TInstall, TCustomInstall) {
   using T = TInstall;
   PublishFileContainer(p);
+  // The constructor's own values: an empty folder, no path specifier, choice allowed and no
+  // picture must be written to be read back as they were.
+  p.Declared("DestDir").NoDefault();
+  p.Declared("DestDirType").NoDefault();
+  p.Declared("ArchiveFileType").NoDefault();
+  p.Declared("AllowChoice").Default(false);
   p.Bool("AutoMaximizeWindow", &T::AutoMaximizeWindow, &T::SetAutoMaximizeWindow).Default(true);
   p.Object("BuildInfo", &T::BuildInfo);
-  p.Picture("DialogThemeBitmap", &T::DialogThemeBitmap);
+  p.Picture("DialogThemeBitmap", &T::DialogThemeBitmap).NoDefault();
   p.Enum("DistributeType", &T::DistributeType, &T::SetDistributeType).Default(dtTraditional);
   p.Bool("HideMainForm", &T::HideMainForm, &T::SetHideMainForm).Default(false);
   p.Object("Information", &T::Information);

@@ -3,8 +3,8 @@
 #include "model/file_container.h"
 #include "model/install_file.h"
 #include "model/net_location.h"
-#include "model/symbolic_paths.h"
 #include "model/publish.h"
+#include "model/symbolic_paths.h"
 
 namespace vantorel {
 
@@ -19,6 +19,11 @@ VANTOREL_CLASS(TCustomInstallFile, TFileRelated) {}
 VANTOREL_CLASS(TInstallFile, TCustomInstallFile) {
   using F = TInstallFile;
   PublishFileRelated(p, false);
+  // A file added in design mode joins the install component with the container's folder and
+  // archive: no container and no path specifier must be written to be read back as they were.
+  p.Declared("Container").NoDefault();
+  p.Declared("DestDirType").NoDefault();
+  p.Declared("ArchiveFileType").NoDefault();
   p.Bool("ActiveX", &F::ActiveX, &F::SetActiveX).Default(false);
   p.String("DestName", &F::DestNameValue, &F::SetDestName);
   p.String("FileName", &F::FileName, &F::SetFileName);

@@ -57,11 +57,10 @@ class PeImage {
     }
     constexpr size_t kResourceDir = 2;
     size_t resource_at = dirs_at + kResourceDir * 8;
-    if (optional_size < resource_at + 8 || Le32(optional.data() + count_at) <= kResourceDir) {
-      return false;
+    if (optional_size >= resource_at + 8 && Le32(optional.data() + count_at) > kResourceDir) {
+      resource_rva_ = Le32(optional.data() + resource_at);
     }
-    resource_rva_ = Le32(optional.data() + resource_at);
-    if (resource_rva_ == 0) return false;
+    characteristics_ = Le16(coff + 22);
 
     std::vector<uint8_t> table(sections * 40);
     if (!ReadAt(nt + 24 + optional_size, table.data(), table.size())) return false;
@@ -84,7 +83,9 @@ class PeImage {
     return false;
   }
 
+  // 0 when the image has no resource directory.
   uint32_t resource_rva() const { return resource_rva_; }
+  uint16_t characteristics() const { return characteristics_; }
 
  private:
   bool ReadAt(uint64_t offset, void* buffer, uint64_t count) {
@@ -97,12 +98,14 @@ class PeImage {
   File& file_;
   uint64_t size_ = 0;
   uint32_t resource_rva_ = 0;
+  uint16_t characteristics_ = 0;
   std::vector<Section> sections_;
 };
 
 struct ResourceEntry {
   bool named;
   uint16_t id;
+  uint32_t name_offset;  // named: the length-prefixed UTF-16 name, from the resource directory
   bool subdirectory;
   uint32_t offset;  // from the start of the resource directory
 };
@@ -123,7 +126,7 @@ std::optional<std::vector<ResourceEntry>> ReadDirectory(PeImage& image, uint32_t
     uint32_t name = Le32(raw.data() + i * 8);
     uint32_t data = Le32(raw.data() + i * 8 + 4);
     entries.push_back({(name & 0x80000000u) != 0, static_cast<uint16_t>(name & 0xFFFF),
-                       (data & 0x80000000u) != 0, data & 0x7FFFFFFFu});
+                       name & 0x7FFFFFFFu, (data & 0x80000000u) != 0, data & 0x7FFFFFFFu});
   }
   return entries;
 }
@@ -220,21 +223,39 @@ bool KeyMatches(const std::vector<uint8_t>& block, const Node& n, const std::str
   return true;
 }
 
-}  // namespace
+// The entry named `name` (ASCII case ignored, as the system's lookup does) among `entries`.
+const ResourceEntry* FindName(PeImage& image, const std::vector<ResourceEntry>& entries,
+                              std::string_view name) {
+  for (const ResourceEntry& e : entries) {
+    if (!e.named) continue;
+    uint8_t length[2];
+    uint64_t at = uint64_t{image.resource_rva()} + e.name_offset;
+    if (!image.ReadRva(at, length, sizeof length) || Le16(length) != name.size()) continue;
+    std::vector<uint8_t> units(name.size() * 2);
+    if (!image.ReadRva(at + 2, units.data(), units.size())) continue;
+    bool same = true;
+    for (size_t i = 0; i < name.size() && same; ++i) {
+      same = AsciiLower(Le16(units.data() + 2 * i)) ==
+             AsciiLower(AnsiToUnit(static_cast<unsigned char>(name[i])));
+    }
+    if (same) return &e;
+  }
+  return nullptr;
+}
 
-bool ReadPeVersionResource(File& file, std::vector<uint8_t>& block) {
-  block.clear();
-  PeImage image(file);
-  if (!image.Open()) return false;
-
+// The data of a resource of `type` whose name `pick` chooses, in the language PickLanguage
+// settles on.
+template <class Pick>
+bool ReadResource(PeImage& image, uint16_t type_id, Pick pick, std::vector<uint8_t>& out) {
+  if (image.resource_rva() == 0) return false;
   auto types = ReadDirectory(image, 0);
   if (!types) return false;
-  const ResourceEntry* type = FindId(*types, kRtVersion);
+  const ResourceEntry* type = FindId(*types, type_id);
   if (!type || !type->subdirectory) return false;
 
   auto names = ReadDirectory(image, type->offset);
   if (!names) return false;
-  const ResourceEntry* name = FindId(*names, kVsVersionInfo);
+  const ResourceEntry* name = pick(image, *names);
   if (!name || !name->subdirectory) return false;
 
   auto languages = ReadDirectory(image, name->offset);
@@ -256,8 +277,41 @@ bool ReadPeVersionResource(File& file, std::vector<uint8_t>& block) {
   if (!image.ReadRva(uint64_t{data_rva} + data_size - 1, &probe, 1)) return false;
   data.resize(data_size);
   if (!image.ReadRva(data_rva, data.data(), data.size())) return false;
-  block = std::move(data);
+  out = std::move(data);
   return true;
+}
+
+}  // namespace
+
+bool ReadPeVersionResource(File& file, std::vector<uint8_t>& block) {
+  block.clear();
+  PeImage image(file);
+  if (!image.Open()) return false;
+  return ReadResource(
+      image, kRtVersion,
+      [](PeImage&, const std::vector<ResourceEntry>& names) {
+        return FindId(names, kVsVersionInfo);
+      },
+      block);
+}
+
+bool ReadPeResource(File& file, uint16_t type, std::string_view name, std::vector<uint8_t>& data) {
+  data.clear();
+  PeImage image(file);
+  if (!image.Open()) return false;
+  return ReadResource(
+      image, type,
+      [name](PeImage& img, const std::vector<ResourceEntry>& names) {
+        return FindName(img, names, name);
+      },
+      data);
+}
+
+bool IsPeProgram(File& file) {
+  constexpr uint16_t kExecutableImage = 0x0002, kDll = 0x2000;
+  PeImage image(file);
+  return image.Open() && (image.characteristics() & kExecutableImage) != 0 &&
+         (image.characteristics() & kDll) == 0;
 }
 
 bool QueryVersionBlock(const std::vector<uint8_t>& block, const std::string& sub_block,

@@ -350,6 +350,44 @@ TEST(FormReader, ErrorsNameTheSourceTheLineAndTheProblem) {
   }
 }
 
+TEST(FormReader, CrLfAndCrAloneEachEndOneLine) {
+  // Written with "\n"; read with each line end, and with them mixed.
+  const ErrorCase cases[] = {
+      {"object Root: TRecorder\n\n  Text = 'abc\nend\n", 3, "unterminated string"},
+      {"object Root: TRecorder\n  Text = 'a' +\n  'b' +\n  7\nend\n", 4,
+       "expected a string after '+'"},
+      {"object Root: TRecorder\n  Picture.Data = {\n    01\n    0G}\nend\n", 4,
+       "invalid character 'G'"},
+      {"object Root: TRecorder\n  Lines.Strings = (\n    'a'\n    1)\nend\n", 4, "must be strings"},
+      {"object Root: TRecorder\n  Number = 1\n\n", 4, "missing 'end' of object 'Root'"},
+      {"object Root: TRecorder\n  Picture.Data = {01\n02\n\n", 2, "unterminated binary data"},
+      {"object Root: TRecorder\n  Picture.Data = {\n01\n02}\n  Bogus = 1\nend\n", 5,
+       "unknown property 'Bogus'"},
+  };
+  for (const auto& c : cases) {
+    for (const char* ending : {"\n", "\r", "\r\n", "mixed"}) {
+      std::string text;
+      int line = 0;
+      for (const char* p = c.text; *p != '\0'; ++p) {
+        if (*p != '\n') {
+          text += *p;
+          continue;
+        }
+        static const char* kMixed[] = {"\r", "\r\n", "\n"};
+        text += std::string(ending) == "mixed" ? kMixed[line++ % 3] : ending;
+      }
+      SCOPED_TRACE(::testing::PrintToString(text));
+      try {
+        Read(text);
+        ADD_FAILURE() << "no error";
+      } catch (const EReadError& e) {
+        EXPECT_EQ(e.Line(), c.line) << e.Message();
+        EXPECT_NE(e.Problem().find(c.problem), std::string::npos) << e.Message();
+      }
+    }
+  }
+}
+
 TEST(FormReader, TheErrorOfASetterIsKeptAsTheCause) {
   try {
     Read("object Root: TRecorder\n  Number = -999\nend\n");
