@@ -455,19 +455,21 @@ void TVtrlCompress::Extract() {
     directory_.Totals(stats_);
     // A copy: a handler may assign a new list while this one runs.
     const std::vector<std::string> lines = files_to_process_->Lines();
+    File source;
+    int source_disk = 0;
     for (const std::string& line : lines) {
       const int index = directory_.IndexOfFile(line);
       if (index < 0) {
         throw EVtrlCompress(Format(compress_message::kNotInArchive, line, compressed_file_));
       }
-      ExtractEntry(*directory_.GetFileHeaders(index));
+      ExtractEntry(*directory_.GetFileHeaders(index), source, source_disk);
     }
     files_to_process_->Clear();
     target_name_.clear();
   });
 }
 
-void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
+void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_disk) {
   FillStats(entry);
   if (IsBlank(target_name_)) target_name_ = ExtractFileName(entry.FileName());
   if (OnBeforeExtracting) OnBeforeExtracting(this, stats_);
@@ -490,8 +492,12 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
     dest = AddBackslash(extract_directory_) + ExtractFileName(target_name_);
   }
 
-  File source =
-      OpenVolume(compressed_file_, entry.FirstDisk() == 0 ? 1 : entry.FirstDisk(), Access::Read);
+  const int first_disk = entry.FirstDisk() == 0 ? 1 : entry.FirstDisk();
+  if (!source.IsOpen() || source_disk != first_disk) {
+    source_disk = 0;
+    source = OpenVolume(compressed_file_, first_disk, Access::Read);
+    source_disk = first_disk;
+  }
   disk_ = entry.FirstDisk();
   RefuseArchiveAsTarget(entry, dest);
   ForceDirectoryOf(dest);
@@ -503,7 +509,9 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
     throw EVtrlCompress(Format(compress_message::kCannotRead, compressed_file_));
   }
 
+  source_disk = 0;  // until Inflate has ended on a volume known by number
   const InflateResult inflated = Inflate(entry, source, out);
+  source_disk = disk_ == 0 ? 1 : disk_;
 
   stats_.FileDone = true;
   if (OnStatus) OnStatus(this, stats_);
@@ -520,7 +528,6 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry) {
   if (!DateTimeToDosDateTime(entry.FileDate(), stamp) || !out.SetDosDateTime(stamp)) {
     throw EVtrlCompress(compress_message::kCannotSetDate);
   }
-  source.Close();
   // The volumes read since the first check count too.
   RefuseArchiveAsTarget(entry, dest);
   if (!pending.MoveIntoPlace()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));

@@ -104,7 +104,10 @@ class TVtrlCompress : public TComponent {
   void DeflateToTemporary(const TFileHeader& entry, platform::File& source,
                           platform::File& temporary);
   void AddStatus();
-  void ExtractEntry(TFileHeader& entry);
+  // `source` is the volume still open from the entry before (`source_disk` its number), kept
+  // across the entries of one extraction: opening the archive anew for each of many small files
+  // cost more than inflating them.
+  void ExtractEntry(TFileHeader& entry, platform::File& source, int& source_disk);
   // Raises EVtrlCompress when `name`, the file name an entry is about to be written to, is a
   // device.
   void RefuseDeviceName(const TFileHeader& entry, const std::string& name) const;
