@@ -39,13 +39,21 @@ TInstallContainer::TInstallContainer(TComponent* owner) : TComponent(owner) {
 }
 
 TInstallContainer::~TInstallContainer() {
-  // Every other container forgets this one while the pointers still mean something.
-  auto& list = ContainerList();
-  for (int i = list.Count() - 1; i >= 0; --i) {
-    TInstallContainer* other = list.Items(i);
-    if (other != this) other->ContainerDestroying(this);
+  // The containers holding this one and the objects it holds forget it while the pointers
+  // still mean something; only they can refer to it, so a project of thousands of files is
+  // not walked once per file.
+  while (!holders_.empty()) {
+    TInstallContainer* holder = holders_.back();
+    holders_.pop_back();
+    holder->ContainerDestroying(this);
   }
-  list.Remove(this);
+  std::vector<TInstallObject*> held = std::move(objects_);
+  objects_.clear();
+  for (TInstallObject* o : held) {
+    std::erase(o->holders_, this);
+    o->ContainerDestroying(this);
+  }
+  ContainerList().Remove(this);
 }
 
 int TInstallContainer::RegisteredType() const {
@@ -117,15 +125,20 @@ void TInstallContainer::AddObject(TInstallObject* obj) {
   }
   if (SameText(obj->ClassName(), "TINSTALLBDE")) position = 0;
   objects_.insert(objects_.begin() + static_cast<long>(position), obj);
+  obj->holders_.push_back(this);
   if (!IsLoading()) Renumber();
 }
 
 void TInstallContainer::RemoveObject(TInstallObject* obj) {
   if (obj == nullptr) return;
-  auto it = std::find(objects_.begin(), objects_.end(), obj);
-  if (it == objects_.end()) return;
-  objects_.erase(it);
-  if (!IsLoading()) Renumber();
+  // From the back: a form is destroyed from its last component.
+  auto it = std::find(objects_.rbegin(), objects_.rend(), obj);
+  if (it == objects_.rend()) return;
+  objects_.erase(std::next(it).base());
+  if (auto held = std::find(obj->holders_.begin(), obj->holders_.end(), this);
+      held != obj->holders_.end())
+    obj->holders_.erase(held);
+  if (!IsLoading() && !IsDestroying()) Renumber();
 }
 
 void TInstallContainer::Renumber() {
@@ -140,8 +153,8 @@ void TInstallContainer::Renumber() {
 }
 
 void TInstallContainer::ContainerDestroying(TInstallContainer* dying) {
-  auto it = std::find(objects_.begin(), objects_.end(), dying);
-  if (it != objects_.end()) objects_.erase(it);
+  auto it = std::find(objects_.rbegin(), objects_.rend(), dying);
+  if (it != objects_.rend()) objects_.erase(std::next(it).base());
 }
 
 bool TInstallContainer::TypeSelected() const {
@@ -320,6 +333,9 @@ void TInstallObject::Notification(TComponent* component, TOperation operation) {
 
 TFileRelated::TFileRelated(TComponent* owner) : TInstallObject(owner) {
   SetInstallable(true);
+  // Every component referred to is asked for FreeNotification: a form of thousands of files
+  // need not tell each file about every sibling.
+  HearOnlyPartners();
 }
 
 void TFileRelated::AfterConstruction() {
@@ -498,8 +514,9 @@ void TInstallContainerList::Add(TInstallContainer* container) {
 }
 
 void TInstallContainerList::Remove(TInstallContainer* container) {
-  auto it = std::find(items_.begin(), items_.end(), container);
-  if (it != items_.end()) items_.erase(it);
+  // From the back: containers go in the reverse of their creation, most of the time.
+  auto it = std::find(items_.rbegin(), items_.rend(), container);
+  if (it != items_.rend()) items_.erase(std::next(it).base());
 }
 
 TInstallContainerList& ContainerList() {

@@ -100,6 +100,7 @@ class TInstallContainer : public TComponent {
  private:
   bool installable_ = false;
   std::vector<TInstallObject*> objects_;
+  std::vector<TInstallContainer*> holders_;  // the containers whose objects_ hold this one
   bool include_ = true;
   bool processed_ = false;
   TInstallTypeSet install_types_{itAlways};
