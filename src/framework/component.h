@@ -118,7 +118,22 @@ class TComponent : public TPersistent {
   bool hearing_ = false;  // listed in the owner's hearers_
   // The named ones by upper-cased name: a form of many components finds each in constant time.
   std::unordered_map<std::string, TComponent*> by_name_;
-  std::vector<TComponent*> free_notifies_;  // told about our destruction, and we about theirs
+  // Told about our destruction, and we about theirs; in the order asked. An install component
+  // has a partner per file, so adding and removing one must not walk the others.
+  class PartnerList {
+   public:
+    bool Empty() const { return index_.empty(); }
+    bool Contains(TComponent* c) const { return index_.count(c) != 0; }
+    void Add(TComponent* c);
+    void Remove(TComponent* c);
+    TComponent* Last();  // nullptr when empty
+    std::vector<TComponent*> Items() const;
+
+   private:
+    std::vector<TComponent*> items_;  // nullptr where one was removed
+    std::unordered_map<TComponent*, size_t> index_;
+  };
+  PartnerList free_notifies_;
   std::string name_;
   int tag_ = 0;
   TComponentState state_;

@@ -114,17 +114,34 @@ void TInstallContainer::AddObject(TInstallObject* obj) {
     if (c == obj) throw IEInstallContainer("Circular reference");
   }
   int reg = obj->RegisteredType();
+  int order = obj->Order();
+  // Before the first object of a greater type, or before the first of its own type whose
+  // Order is not less than its own (when it has one).
+  auto goes_before = [&](const TInstallObject* o) {
+    int other = o->RegisteredType();
+    return reg < other || (reg == other && order != -1 && o->Order() >= order);
+  };
   size_t position = objects_.size();
-  for (size_t i = 0; i < objects_.size(); ++i) {
-    int other = objects_[i]->RegisteredType();
-    if (reg < other ||
-        (reg == other && objects_[i]->Order() >= obj->Order() && obj->Order() != -1)) {
-      position = i;
-      break;
-    }
+  if (sorted_by_type_) {
+    // Only the objects of its own type need looking at, and none of them when no Order here
+    // reaches its own: a project of thousands of files is read in n log n.
+    auto lo = std::partition_point(objects_.begin(), objects_.end(), [&](const TInstallObject* o) {
+      return o->RegisteredType() < reg;
+    });
+    auto hi = std::partition_point(
+        lo, objects_.end(), [&](const TInstallObject* o) { return o->RegisteredType() <= reg; });
+    if (order != -1 && order <= max_order_) hi = std::find_if(lo, hi, goes_before);
+    position = static_cast<size_t>(hi - objects_.begin());
+  } else {
+    auto it = std::find_if(objects_.begin(), objects_.end(), goes_before);
+    position = static_cast<size_t>(it - objects_.begin());
   }
   if (SameText(obj->ClassName(), "TINSTALLBDE")) position = 0;
   objects_.insert(objects_.begin() + static_cast<long>(position), obj);
+  if ((position > 0 && objects_[position - 1]->RegisteredType() > reg) ||
+      (position + 1 < objects_.size() && objects_[position + 1]->RegisteredType() < reg))
+    sorted_by_type_ = false;
+  max_order_ = std::max(max_order_, order);
   obj->holders_.push_back(this);
   if (!IsLoading()) Renumber();
 }
@@ -245,7 +262,12 @@ void TInstallContainer::SetDestDirType(TCustomPathSpecifier* v) {
 }
 
 void TInstallContainer::SetOrder(int v) {
+  StoreOrder(v);
+}
+
+void TInstallContainer::StoreOrder(int v) {
   order_ = v;
+  for (TInstallContainer* holder : holders_) holder->max_order_ = std::max(holder->max_order_, v);
 }
 
 void TInstallContainer::StoreDestDirType(TCustomPathSpecifier* v) {
