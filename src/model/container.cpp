@@ -39,19 +39,15 @@ TInstallContainer::TInstallContainer(TComponent* owner) : TComponent(owner) {
 }
 
 TInstallContainer::~TInstallContainer() {
-  // The containers holding this one and the objects it holds forget it while the pointers
-  // still mean something; only they can refer to it, so a project of thousands of files is
-  // not walked once per file.
-  while (!holders_.empty()) {
-    TInstallContainer* holder = holders_.back();
-    holders_.pop_back();
-    holder->ContainerDestroying(this);
-  }
-  std::vector<TInstallObject*> held = std::move(objects_);
-  objects_.clear();
-  for (TInstallObject* o : held) {
-    std::erase(o->holders_, this);
-    o->ContainerDestroying(this);
+  // Every other container forgets this one while the pointers still mean something (dialogs
+  // and their managers refer to each other outside the object lists).
+  for (TInstallContainer* holder : holders_) std::erase(holder->objects_, this);
+  holders_.clear();
+  for (TInstallObject* o : objects_) std::erase(o->holders_, this);
+  auto& list = ContainerList();
+  for (int i = list.Count() - 1; i >= 0; --i) {
+    TInstallContainer* other = list.Items(i);
+    if (other != this) other->ContainerDestroying(this);
   }
   ContainerList().Remove(this);
 }
