@@ -73,8 +73,8 @@ int CheckCommand(const Args& args, std::FILE* out, std::FILE* err) {
   TReadOptions options;
   options.source_name = path;
   options.design_mode = true;
-  options.on_property = [&](TComponent& c, const std::string& name, const std::string& value, int) {
-    props[&c].push_back({name, value});
+  options.on_property = [&](TComponent& c, const std::string& name, std::string value, int) {
+    props[&c].push_back({name, std::move(value)});
   };
   try {
     std::unique_ptr<TComponent> root = ReadForm(text, options);

@@ -94,6 +94,9 @@ bool ReadTextFile(const std::string& path, std::string& text) {
                                                     platform::kShareRead | platform::kShareWrite);
   if (!file.IsOpen()) return false;
   text.clear();
+  // Read in place at its final size: growing by doubling would copy a large form many times
+  // and hold twice its size at the end.
+  if (int64_t size = file.Size(); size > 0) text.reserve(static_cast<size_t>(size));
   char buffer[1 << 16];
   int64_t n;
   while ((n = file.Read(buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));

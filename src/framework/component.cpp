@@ -118,6 +118,9 @@ void TComponent::InsertComponent(TComponent* component) {
   components_.push_back(component);
   if (!component->name_.empty()) by_name_[detail::UpperCase(component->name_)] = component;
   component->owner_ = this;
+  component->seq_ = next_seq_++;
+  component->UpdateHearing();
+  UpdateHearing();  // a first component makes this one hear its owner's broadcasts
   if (IsDesigning()) component->SetDesigning(true);
   Notification(component, opInsert);
 }
@@ -132,28 +135,58 @@ void TComponent::RemoveComponent(TComponent* component) {
     auto named = by_name_.find(detail::UpperCase(component->name_));
     if (named != by_name_.end() && named->second == component) by_name_.erase(named);
   }
+  if (component->hearing_) hearers_.erase(component->seq_);
+  component->hearing_ = false;
   component->owner_ = nullptr;
+  UpdateHearing();
+}
+
+void TComponent::PartnerList::Add(TComponent* c) {
+  if (!index_.emplace(c, items_.size()).second) return;
+  items_.push_back(c);
+}
+
+void TComponent::PartnerList::Remove(TComponent* c) {
+  auto it = index_.find(c);
+  if (it == index_.end()) return;
+  items_[it->second] = nullptr;
+  index_.erase(it);
+  while (!items_.empty() && items_.back() == nullptr) items_.pop_back();
+  // Gaps in the middle are closed once they outnumber the partners.
+  if (items_.size() > 2 * index_.size() + 16) {
+    std::erase(items_, nullptr);
+    for (size_t i = 0; i < items_.size(); ++i) index_[items_[i]] = i;
+  }
+}
+
+TComponent* TComponent::PartnerList::Last() {
+  return items_.empty() ? nullptr : items_.back();
+}
+
+std::vector<TComponent*> TComponent::PartnerList::Items() const {
+  std::vector<TComponent*> out;
+  out.reserve(index_.size());
+  for (TComponent* c : items_)
+    if (c != nullptr) out.push_back(c);
+  return out;
 }
 
 void TComponent::FreeNotification(TComponent* component) {
   if (component == nullptr || component == this) return;
-  if (std::find(free_notifies_.begin(), free_notifies_.end(), component) == free_notifies_.end())
-    free_notifies_.push_back(component);
-  auto& theirs = component->free_notifies_;
-  if (std::find(theirs.begin(), theirs.end(), this) == theirs.end()) theirs.push_back(this);
+  free_notifies_.Add(component);
+  component->free_notifies_.Add(this);
 }
 
 void TComponent::RemoveFreeNotification(TComponent* component) {
   if (component == nullptr) return;
-  std::erase(free_notifies_, component);
-  std::erase(component->free_notifies_, this);
+  free_notifies_.Remove(component);
+  component->free_notifies_.Remove(this);
 }
 
 void TComponent::SendRemoveNotifications() {
   // Each partner is unlinked before it is told, so a Notification override that forgets the
   // base call cannot make this loop forever.
-  while (!free_notifies_.empty()) {
-    TComponent* partner = free_notifies_.back();
+  while (TComponent* partner = free_notifies_.Last()) {
     RemoveFreeNotification(partner);
     partner->Notification(this, opRemove);
   }
@@ -175,25 +208,46 @@ void TComponent::Loaded() {
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
   // Partnerships are mutual: with none of our own there is nothing to undo on either side.
-  if (operation == opRemove && component != nullptr && !free_notifies_.empty())
+  if (operation == opRemove && component != nullptr && !free_notifies_.Empty())
     RemoveFreeNotification(component);
-  // Index-checked: a receiver may free components while being told.
-  for (size_t i = 0; i < components_.size(); ++i) {
-    TComponent* c = components_[i];
-    // The component being inserted is still under construction: its class is not known yet.
-    if (c == component || c->HearsNotifications()) c->Notification(component, operation);
+  // Looked up afresh after each call: a receiver may free components while being told.
+  for (auto it = hearers_.begin(); it != hearers_.end();) {
+    uint64_t next = it->first + 1;
+    it->second->Notification(component, operation);
+    it = hearers_.lower_bound(next);
+  }
+  // The rest hear only their partners; a partner leaving this owner is told to them here, as
+  // the broadcast would (the partnership and the references to it end).
+  if (operation == opRemove && component != nullptr && !components_.empty() &&
+      !component->free_notifies_.Empty()) {
+    std::vector<TComponent*> told;
+    for (TComponent* p : component->free_notifies_.Items())
+      if (p->owner_ == this && !p->hearing_) told.push_back(p);
+    for (TComponent* p : told) p->Notification(component, operation);
   }
 }
 
 bool TComponent::HearsNotifications() {
-  if (!components_.empty() || !free_notifies_.empty()) return true;
-  // Before the object is known whole its class may still be an ancestor's: asked every time.
-  if (class_hears_ < 0) return ClassType()->HearsNotifications();
-  return class_hears_ == 1;
+  if (!components_.empty()) return true;
+  if (partners_only_) return false;
+  // Until the object is known whole its class may still be an ancestor's: assume it hears.
+  return class_hears_ != 0;
+}
+
+void TComponent::UpdateHearing() {
+  if (owner_ == nullptr) return;
+  bool hears = HearsNotifications();
+  if (hears == hearing_) return;
+  if (hears)
+    owner_->hearers_.emplace(seq_, this);
+  else
+    owner_->hearers_.erase(seq_);
+  hearing_ = hears;
 }
 
 void TComponent::ConstructionDone() {
   class_hears_ = ClassType()->HearsNotifications() ? 1 : 0;
+  UpdateHearing();
 }
 
 std::string TComponent::EventHandlerName(std::string_view property) const {

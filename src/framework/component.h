@@ -2,6 +2,8 @@
 // Components: named objects owned by another component (the form), with a state that tells
 // whether they are being loaded or edited in a designer, and notification of removals so that
 // references between components are cleared.
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -101,19 +103,51 @@ class TComponent : public TPersistent {
   // partners. A form of many plain controls then tells each insertion in constant time per
   // control that can hear it.
   bool HearsNotifications();
+  // Keeps this component's place in the owner's hearers_ in step with HearsNotifications.
+  void UpdateHearing();
   void SendRemoveNotifications();
 
   TComponent* owner_ = nullptr;
   std::vector<TComponent*> components_;  // owned, in creation order
+  // The owned components a broadcast Notification can reach, by insertion number (so in
+  // creation order): a form of thousands of plain controls or install files tells each
+  // insertion and removal to the few that act on it, not to every sibling.
+  std::map<uint64_t, TComponent*> hearers_;
+  uint64_t next_seq_ = 0;
+  uint64_t seq_ = 0;      // insertion number in the owner
+  bool hearing_ = false;  // listed in the owner's hearers_
   // The named ones by upper-cased name: a form of many components finds each in constant time.
   std::unordered_map<std::string, TComponent*> by_name_;
-  std::vector<TComponent*> free_notifies_;  // told about our destruction, and we about theirs
+  // Told about our destruction, and we about theirs; in the order asked. An install component
+  // has a partner per file, so adding and removing one must not walk the others.
+  class PartnerList {
+   public:
+    bool Empty() const { return index_.empty(); }
+    bool Contains(TComponent* c) const { return index_.count(c) != 0; }
+    void Add(TComponent* c);
+    void Remove(TComponent* c);
+    TComponent* Last();  // nullptr when empty
+    std::vector<TComponent*> Items() const;
+
+   private:
+    std::vector<TComponent*> items_;  // nullptr where one was removed
+    std::unordered_map<TComponent*, size_t> index_;
+  };
+  PartnerList free_notifies_;
   std::string name_;
   int tag_ = 0;
   TComponentState state_;
   bool notified_removal_ = false;
   int8_t class_hears_ = -1;  // the class's HearsNotifications, once known
   std::vector<std::pair<std::string, std::string>> event_names_;
+
+ protected:
+  // For classes whose Notification acts only on components they asked FreeNotification for:
+  // those tell them directly, so the owner's broadcasts can pass them by.
+  void HearOnlyPartners() { partners_only_ = true; }
+
+ private:
+  bool partners_only_ = false;
 };
 
 namespace detail {

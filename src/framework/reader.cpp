@@ -177,7 +177,10 @@ class Lexer {
       t.text = std::string(text_.substr(start, pos_ - start));
       return t;
     }
-    if (c == '\'' || c == '#') return ScanString(t);
+    if (c == '\'' || c == '#') {
+      ScanString(t);
+      return t;
+    }
     if (Digit(c) || ((c == '-' || c == '+') && pos_ + 1 < text_.size() &&
                      (Digit(text_[pos_ + 1]) || text_[pos_ + 1] == '$')))
       return ScanNumber(t);
@@ -194,8 +197,29 @@ class Lexer {
     Fail(line_, Format("unexpected character '%s'", std::string(1, c)));
   }
 
-  // A run of 'quoted' parts and #code characters without blanks between them.
-  Token ScanString(Token& t) {
+ public:
+  // When the next token is a string, appends its value to `out` and consumes it.
+  bool AppendString(std::string& out) {
+    if (peeked_) {
+      if (peeked_->kind != Tok::String) return false;
+      out += peeked_->text;
+      peeked_.reset();
+      return true;
+    }
+    SkipBlanks();
+    if (pos_ >= text_.size() || (text_[pos_] != '\'' && text_[pos_] != '#')) return false;
+    Token t;
+    t.line = line_;
+    t.text = std::move(out);
+    ScanString(t);
+    out = std::move(t.text);
+    return true;
+  }
+
+ private:
+  // A run of 'quoted' parts and #code characters without blanks between them, appended to
+  // t.text in place (a copy of a large string would double its memory).
+  void ScanString(Token& t) {
     t.kind = Tok::String;
     while (pos_ < text_.size()) {
       char c = text_[pos_];
@@ -232,7 +256,6 @@ class Lexer {
         break;
       }
     }
-    return t;
   }
 
   Token ScanNumber(Token& t) {
@@ -610,10 +633,11 @@ class Reader {
         // 'a' + 'b', also across lines.
         while (lexer_.Peek().Is('+')) {
           lexer_.Next();
-          Token more = lexer_.Next();
-          if (more.kind != Tok::String)
+          // Scanned straight onto the value: a large string is not held twice.
+          if (!lexer_.AppendString(v.text)) {
+            Token more = lexer_.Next();
             Fail(more.line, "expected a string after '+' but found " + Describe(more));
-          v.text += more.text;
+          }
         }
         return v;
       case Tok::Ident:

@@ -59,8 +59,9 @@ struct TReadOptions {
   // Where event handler names are looked up; nullptr: Handlers().
   const THandlerRegistry* handlers = nullptr;
   // Told about every property the text sets, in file order: the component, the property path
-  // ("Information.ProductName"), the value as the text gives it, and its line.
-  std::function<void(TComponent& component, const std::string& property, const std::string& value,
+  // ("Information.ProductName"), the value as the text gives it, and its line. The value is
+  // the receiver's to keep: a large string is not copied again.
+  std::function<void(TComponent& component, const std::string& property, std::string value,
                      int line)>
       on_property = nullptr;
 };

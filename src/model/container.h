@@ -90,7 +90,7 @@ class TInstallContainer : public TComponent {
   void Renumber();
   void SetInstallable(bool v) { installable_ = v; }
   void SetProcessed(bool v) { processed_ = v; }
-  void StoreOrder(int v) { order_ = v; }
+  void StoreOrder(int v);
   // Constructor values: stored without the setters' validation.
   void StoreDestDirType(TCustomPathSpecifier* v);
 
@@ -100,6 +100,11 @@ class TInstallContainer : public TComponent {
  private:
   bool installable_ = false;
   std::vector<TInstallObject*> objects_;
+  std::vector<TInstallContainer*> holders_;  // the containers whose objects_ hold this one
+  // objects_ is ordered by registered type unless an object was placed first regardless; then
+  // AddObject searches from the front.
+  bool sorted_by_type_ = true;
+  int max_order_ = -1;  // no object here has had a greater Order
   bool include_ = true;
   bool processed_ = false;
   TInstallTypeSet install_types_{itAlways};

@@ -837,8 +837,9 @@ void TCustomInstallFileList::Add(TCustomInstallFile* file) {
 }
 
 void TCustomInstallFileList::Remove(TCustomInstallFile* file) {
-  auto it = std::find(items_.begin(), items_.end(), file);
-  if (it != items_.end()) items_.erase(it);
+  // From the back: files go in the reverse of their creation, most of the time.
+  auto it = std::find(items_.rbegin(), items_.rend(), file);
+  if (it != items_.rend()) items_.erase(std::next(it).base());
 }
 
 TCustomInstallFileList& AllInstallFiles() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "test_classes.h"
 
 namespace vantorel::testing {
@@ -102,6 +104,59 @@ TEST(ComponentNotification, RemovalClearsReferencesOfSiblings) {
   form.RemoveComponent(d);
   EXPECT_EQ(a->Partner(), nullptr);
   delete d;
+}
+
+TEST(ComponentNotification, ReferencesAreClearedAmongManyKnownSiblings) {
+  // Holds a reference and overrides Notification; `partners` asks for FreeNotification and
+  // hears only its partners, as install files do.
+  class THolder : public TComponent {
+   public:
+    THolder(TComponent* owner, bool partners) : TComponent(owner), partners_(partners) {
+      if (partners) HearOnlyPartners();
+    }
+    void Refer(TComponent* c) {
+      ref_ = c;
+      if (partners_ && c != nullptr) c->FreeNotification(this);
+    }
+    TComponent* Ref() const { return ref_; }
+    void Notification(TComponent* c, TOperation op) override {
+      TComponent::Notification(c, op);
+      if (op == opRemove && c == ref_) ref_ = nullptr;
+    }
+
+   private:
+    bool partners_;
+    TComponent* ref_ = nullptr;
+  };
+  for (bool partners : {false, true}) {
+    SCOPED_TRACE(partners ? "partners only" : "all notices");
+    TComponent form(nullptr);
+    std::vector<THolder*> holders;
+    for (int i = 0; i < 200; ++i) {
+      holders.push_back(new THolder(&form, partners));
+      holders.back()->ConstructionDone();  // the class is known, as for the form reader
+      new TComponent(&form);               // plain siblings between them
+    }
+    auto* target = new TComponent(&form);
+    target->ConstructionDone();
+    for (THolder* h : holders) h->Refer(target);
+    // Leaving the owner without being destroyed ends the references too.
+    form.RemoveComponent(target);
+    for (THolder* h : holders) EXPECT_EQ(h->Ref(), nullptr);
+    form.InsertComponent(target);
+    for (THolder* h : holders) h->Refer(target);
+    target->Free();
+    for (THolder* h : holders) EXPECT_EQ(h->Ref(), nullptr);
+    // A holder that gains components of its own hears its owner's notices for them.
+    auto* owner = holders[7];
+    auto* inner = new THolder(owner, false);
+    inner->ConstructionDone();
+    auto* sibling = new TComponent(&form);
+    sibling->ConstructionDone();
+    inner->Refer(sibling);
+    sibling->Free();
+    EXPECT_EQ(inner->Ref(), nullptr);
+  }
 }
 
 TEST(ComponentNotification, FreeNotificationReachesOtherOwners) {

@@ -58,6 +58,22 @@ end
   EXPECT_EQ(root->ComponentCount(), 2);
 }
 
+TEST(FormReader, ALargeStringJoinedFromPartsIsReadWhole) {
+  // Parts joined by '+' are scanned onto one value: each part is read once, however large.
+  const std::string part(2 << 20, 'x');
+  std::string text =
+      "object Root: TRecorder\n  Text = 'a''" + part + "' +\n    #66'" + part + "' + 'c'#13\nend\n";
+  std::string seen;
+  TReadOptions options;
+  options.on_property = [&](TComponent&, const std::string&, std::string value, int) {
+    seen = std::move(value);
+  };
+  auto root = ReadForm(text, options);
+  std::string expected = "a'" + part + "B" + part + "c\r";
+  EXPECT_TRUE(static_cast<TRecorder*>(root.get())->Text() == expected);
+  EXPECT_TRUE(seen == "'a''" + part + "B" + part + "c'#13") << seen.substr(0, 40);
+}
+
 TEST(FormReader, ValuesOfEveryKind) {
   THandlerRegistry handlers;
   int pings = 0;

@@ -59,6 +59,41 @@ TEST_F(ContainerOrder, ExplicitOrderPlacesWithinTheGroup) {
   }
 }
 
+TEST_F(ContainerOrder, ALoadedProjectOfManyFilesKeepsItsOrders) {
+  // As a saved project is read: each file's Order is known when it joins, in any sequence.
+  auto* group = Make<TInstallFileGroup>("Group");
+  auto* grab = Make<TGrabCall>("Grab");
+  grab->SetContainer(group);
+  constexpr int kFiles = 1500;  // a project holds at most 2000
+  group->SetStateFlag(csLoading, true);
+  for (int i = 0; i < kFiles; ++i) {
+    int order = (i * 7919) % kFiles;  // every number once, shuffled
+    auto* file = Make<TInstallFile>("F" + std::to_string(order));
+    file->SetStateFlag(csLoading, true);
+    file->SetOrder(order);
+    file->SetContainer(group);
+  }
+  // An Order read after joining counts for those that join later.
+  auto* late = Make<TInstallFile>("Late");
+  late->SetStateFlag(csLoading, true);
+  late->SetContainer(group);
+  late->SetOrder(kFiles + 10);
+  auto* before_late = Make<TInstallFile>("BeforeLate");
+  before_late->SetStateFlag(csLoading, true);
+  before_late->SetOrder(kFiles + 5);
+  before_late->SetContainer(group);
+  group->SetStateFlag(csLoading, false);
+
+  ASSERT_EQ(group->ObjectCount(), kFiles + 3);
+  for (int i = 0; i < kFiles; ++i)
+    ASSERT_EQ(group->Objects(i)->Name(), "F" + std::to_string(i)) << "at " << i;
+  EXPECT_EQ(group->Objects(kFiles)->Name(), "BeforeLate");
+  EXPECT_EQ(group->Objects(kFiles + 1)->Name(), "Late");
+  EXPECT_EQ(group->Objects(kFiles + 2), grab);  // a later type after every file
+  group->Free();
+  EXPECT_EQ(grab->Container(), nullptr);
+}
+
 TEST_F(ContainerOrder, ChangingOrderMovesTheObject) {
   auto* group = Make<TInstallFileGroup>("Group");
   for (int i = 0; i < 3; ++i) Make<TInstallFile>("F" + std::to_string(i))->SetContainer(group);
