@@ -59,6 +59,13 @@ TEST_F(ContainerOrder, ExplicitOrderPlacesWithinTheGroup) {
   }
 }
 
+// "F7" for 7. (Built by appending: GCC 12 warns falsely about "F" + to_string.)
+std::string NumberedFile(int number) {
+  std::string name = "F";
+  name += std::to_string(number);
+  return name;
+}
+
 TEST_F(ContainerOrder, ALoadedProjectOfManyFilesKeepsItsOrders) {
   // As a saved project is read: each file's Order is known when it joins, in any sequence.
   auto* group = Make<TInstallFileGroup>("Group");
@@ -68,7 +75,7 @@ TEST_F(ContainerOrder, ALoadedProjectOfManyFilesKeepsItsOrders) {
   group->SetStateFlag(csLoading, true);
   for (int i = 0; i < kFiles; ++i) {
     int order = (i * 7919) % kFiles;  // every number once, shuffled
-    auto* file = Make<TInstallFile>("F" + std::to_string(order));
+    auto* file = Make<TInstallFile>(NumberedFile(order));
     file->SetStateFlag(csLoading, true);
     file->SetOrder(order);
     file->SetContainer(group);
@@ -86,7 +93,7 @@ TEST_F(ContainerOrder, ALoadedProjectOfManyFilesKeepsItsOrders) {
 
   ASSERT_EQ(group->ObjectCount(), kFiles + 3);
   for (int i = 0; i < kFiles; ++i)
-    ASSERT_EQ(group->Objects(i)->Name(), "F" + std::to_string(i)) << "at " << i;
+    ASSERT_EQ(group->Objects(i)->Name(), NumberedFile(i)) << "at " << i;
   EXPECT_EQ(group->Objects(kFiles)->Name(), "BeforeLate");
   EXPECT_EQ(group->Objects(kFiles + 1)->Name(), "Late");
   EXPECT_EQ(group->Objects(kFiles + 2), grab);  // a later type after every file
