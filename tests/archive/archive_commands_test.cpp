@@ -20,6 +20,7 @@
 namespace vantorel {
 namespace {
 
+using test::Pack;
 using test::ReadAll;
 using test::TempDir;
 using test::WriteAll;
@@ -66,15 +67,6 @@ class ArchiveCommands : public ::testing::Test {
     Pack(dir_ / "files.1",
          {dir_ / "src\\lib.dll", dir_ / "src\\one\\same.txt", dir_ / "src\\two\\same.txt"}, 17);
     Pack(dir_ / "setup.1", {dir_ / "src\\one\\same.txt"}, 3);
-  }
-
-  void Pack(const std::string& archive, const std::vector<std::string>& files, int id) {
-    TVtrlCompress engine(nullptr);
-    TStrings list;
-    for (const auto& f : files) list.Add(f);
-    engine.SetCompressedFile(archive);
-    engine.SetFilesToProcess(list);
-    engine.Compress(lzcOverwrite, id);
   }
 
   // A loader, setup.1 and files.1 joined, with the trailer behind them.

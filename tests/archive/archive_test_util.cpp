@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "archive/compress.h"
 #include "platform/system.h"
 
 namespace vantorel::test {
@@ -114,6 +115,15 @@ std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed) {
 
 std::vector<uint8_t> TextBytes(const std::string& text) {
   return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+void Pack(const std::string& archive, const std::vector<std::string>& files, int unique_id) {
+  TVtrlCompress engine(nullptr);
+  TStrings list;
+  for (const auto& f : files) list.Add(f);
+  engine.SetCompressedFile(archive);
+  engine.SetFilesToProcess(list);
+  engine.Compress(lzcOverwrite, unique_id);
 }
 
 std::string VersionDll(const std::string& variant) {

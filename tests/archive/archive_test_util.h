@@ -51,6 +51,9 @@ std::vector<uint8_t> TextBytes(const std::string& text);
 // plain): versiondlls\<variant>\vtver.dll beside the test program.
 std::string VersionDll(const std::string& variant);
 
+// Compresses `files` into a new `archive` through the engine, each entry with `unique_id`.
+void Pack(const std::string& archive, const std::vector<std::string>& files, int unique_id);
+
 // Little-endian fields of raw archive bytes, read independently of the classes under test.
 int32_t I32At(const std::vector<uint8_t>& bytes, size_t at);
 void PutI32(std::vector<uint8_t>& bytes, size_t at, int32_t value);

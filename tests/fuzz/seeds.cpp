@@ -24,14 +24,7 @@ std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
 }
 
-void Pack(const std::string& archive, const std::vector<std::string>& files, int id) {
-  TVtrlCompress engine(nullptr);
-  TStrings list;
-  for (const auto& f : files) list.Add(f);
-  engine.SetCompressedFile(archive);
-  engine.SetFilesToProcess(list);
-  engine.Compress(lzcOverwrite, id);
-}
+using test::Pack;
 
 // Stored names are the source paths: they are made those of a build folder C:\Build, so that
 // the seeds do not depend on where they were made. The records are found by their chain.
