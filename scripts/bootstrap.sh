@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make zlib1g-dev googletest
+  cmake ninja-build ccache g++ make zlib1g-dev googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb libcurl4-openssl-dev
   python3 python3-pyftpdlib x11-apps imagemagick
