@@ -205,6 +205,7 @@ void TVtrlCompress::Guarded(bool absorb_silent_abort, Body body) {
 // --- the directory -----------------------------------------------------------------------------
 
 void TVtrlCompress::LoadDirectory() {
+  last_disk_ = 0;
   // A device or a FIFO is no archive: it would read as nothing, forever, or block.
   File file = File::OpenRegular(compressed_file_, Access::Read, kShareAll);
   if (!file.IsOpen()) {
@@ -449,6 +450,8 @@ void TVtrlCompress::Extract() {
   abort_ = false;
   mode_ = Mode::Extracting;
   read_files_.clear();
+  made_directory_.clear();
+  last_disk_ = 0;
   Guarded(true, [&] {
     if (!loaded_) LoadDirectory();
     disk_ = 0;
@@ -477,7 +480,8 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
   RefuseDeviceName(entry, target_name_);
   std::string dest = AddBackslash(extract_directory_) + target_name_;
 
-  if (platform::FileExists(dest)) {
+  const bool replacing = platform::FileExists(dest);
+  if (replacing) {
     const int decision =
         TVersionResource::IsFileNewer(entry.FileVersion(), dest, overwrite_, entry.FileDate());
     if (decision == kNewerFailed) throw EVtrlCompress(compress_message::kCompareFailed);
@@ -499,8 +503,13 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
     source_disk = first_disk;
   }
   disk_ = entry.FirstDisk();
-  RefuseArchiveAsTarget(entry, dest);
-  ForceDirectoryOf(dest);
+  // Refused before any work when something is there already; the check before the move below
+  // covers a file that appears meanwhile.
+  if (replacing) RefuseArchiveAsTarget(entry, dest);
+  if (const std::string folder = ExtractFileDir(dest); folder != made_directory_) {
+    ForceDirectoryOf(dest);
+    if (DirectoryExists(folder)) made_directory_ = folder;
+  }
   PendingFile pending(dest);
   if (!pending.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
   File& out = pending.file();
@@ -540,11 +549,13 @@ bool TVtrlCompress::IsArchiveFile(const std::string& path) const {
   if (std::find(read_files_.begin(), read_files_.end(), target) != read_files_.end()) return true;
   if (!directory_.Spanned()) return false;
   // A volume this extraction has not read yet is the archive all the same.
-  int last_disk = 1;
-  for (int i = 0; i < directory_.Count(); ++i) {
-    last_disk = std::max<int>(last_disk, directory_.GetFileHeaders(i)->LastDisk());
+  if (last_disk_ == 0) {
+    last_disk_ = 1;
+    for (int i = 0; i < directory_.Count(); ++i) {
+      last_disk_ = std::max<int>(last_disk_, directory_.GetFileHeaders(i)->LastDisk());
+    }
   }
-  for (int disk = 1; disk <= last_disk; ++disk) {
+  for (int disk = 1; disk <= last_disk_; ++disk) {
     platform::FileIdentity volume;
     if (platform::GetFileIdentity(ChangeFileExt(compressed_file_, VolumeExtension(disk)), volume) &&
         volume == target) {

@@ -146,6 +146,8 @@ class TVtrlCompress : public TComponent {
   int64_t compress_source_position_ = 0;
   std::array<int, kUniqueIDCount> unique_ids_{};
   std::vector<platform::FileIdentity> read_files_;  // the volumes opened by this extraction
+  std::string made_directory_;  // the folder this extraction has already made or found
+  mutable int last_disk_ = 0;   // of the loaded directory, once an extraction has needed it
 };
 
 // The messages of the engine.

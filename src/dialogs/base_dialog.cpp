@@ -9,7 +9,9 @@
 
 namespace vantorel {
 
-TCustomBaseInstallDlg::TCustomBaseInstallDlg(TComponent* owner) : TInstallObject(owner) {}
+TCustomBaseInstallDlg::TCustomBaseInstallDlg(TComponent* owner) : TInstallObject(owner) {
+  WatchContainerDestruction();
+}
 
 TCustomBaseInstallDlg::~TCustomBaseInstallDlg() {
   if (dialog_manager_ != nullptr) dialog_manager_->RemoveDialog(this);

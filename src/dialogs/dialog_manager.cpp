@@ -56,7 +56,9 @@ TDialogManager* FindDialogManager(TManagerType manager_type) {
   return nullptr;
 }
 
-TDialogManager::TDialogManager(TComponent* owner) : TInstallObject(owner) {}
+TDialogManager::TDialogManager(TComponent* owner) : TInstallObject(owner) {
+  WatchContainerDestruction();
+}
 
 TDialogManager::~TDialogManager() {
   CloseProgressForms();

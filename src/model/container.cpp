@@ -44,12 +44,25 @@ TInstallContainer::~TInstallContainer() {
   for (TInstallContainer* holder : holders_) std::erase(holder->objects_, this);
   holders_.clear();
   for (TInstallObject* o : objects_) std::erase(o->holders_, this);
-  auto& list = ContainerList();
-  for (int i = list.Count() - 1; i >= 0; --i) {
-    TInstallContainer* other = list.Items(i);
-    if (other != this) other->ContainerDestroying(this);
+  // Objects forget their Container through the free notification; only the few containers
+  // that keep other pointers are told here. Telling every container made destroying a form of
+  // N containers cost N * N.
+  auto& watchers = DestructionWatchers();
+  std::erase(watchers, this);
+  for (size_t i = watchers.size(); i-- > 0;) {
+    if (i < watchers.size()) watchers[i]->ContainerDestroying(this);
   }
   ContainerList().Remove(this);
+}
+
+std::vector<TInstallContainer*>& TInstallContainer::DestructionWatchers() {
+  static std::vector<TInstallContainer*> watchers;
+  return watchers;
+}
+
+void TInstallContainer::WatchContainerDestruction() {
+  auto& watchers = DestructionWatchers();
+  if (std::find(watchers.begin(), watchers.end(), this) == watchers.end()) watchers.push_back(this);
 }
 
 int TInstallContainer::RegisteredType() const {

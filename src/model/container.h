@@ -93,6 +93,9 @@ class TInstallContainer : public TComponent {
   void StoreOrder(int v);
   // Constructor values: stored without the setters' validation.
   void StoreDestDirType(TCustomPathSpecifier* v);
+  // For a container that holds pointers to others outside the object lists (a dialog and its
+  // manager): it is then told through ContainerDestroying of every container that goes.
+  void WatchContainerDestruction();
 
   bool dest_dir_type_assigned_ = false;
   bool default_dest_dir_type_pending_ = false;
@@ -101,6 +104,7 @@ class TInstallContainer : public TComponent {
   bool installable_ = false;
   std::vector<TInstallObject*> objects_;
   std::vector<TInstallContainer*> holders_;  // the containers whose objects_ hold this one
+  static std::vector<TInstallContainer*>& DestructionWatchers();
   // objects_ is ordered by registered type unless an object was placed first regardless; then
   // AddObject searches from the front.
   bool sorted_by_type_ = true;

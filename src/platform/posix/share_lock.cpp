@@ -13,25 +13,50 @@ enum Flag { kReads, kWrites, kDeniesRead, kDeniesWrite, kDeniesDelete };
 
 constexpr off_t kFlagBase = std::numeric_limits<off_t>::max() - 64;
 
-struct flock Range(Flag flag, short type) {
+using FlagSet = unsigned;
+constexpr FlagSet Bit(Flag flag) {
+  return 1u << flag;
+}
+
+// Calls `each(first, count)` for every run of adjacent flags in `flags`: one lock call covers a
+// run, so opening a file costs a few fcntl calls instead of one per flag.
+template <typename Each>
+bool ForEachRun(FlagSet flags, Each each) {
+  for (int first = 0; first <= kDeniesDelete;) {
+    if (!(flags & Bit(static_cast<Flag>(first)))) {
+      ++first;
+      continue;
+    }
+    int last = first;
+    while (last < kDeniesDelete && (flags & Bit(static_cast<Flag>(last + 1)))) ++last;
+    if (!each(first, last - first + 1)) return false;
+    first = last + 1;
+  }
+  return true;
+}
+
+struct flock Range(int first, int count, short type) {
   struct flock lock {};
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
-  lock.l_start = kFlagBase + flag;
-  lock.l_len = 1;
+  lock.l_start = kFlagBase + first;
+  lock.l_len = count;
   return lock;
 }
 
-// True when another open file description holds the flag.
-bool Held(int fd, Flag flag) {
-  struct flock lock = Range(flag, F_WRLCK);
-  if (::fcntl(fd, F_OFD_GETLK, &lock) != 0) return false;
-  return lock.l_type != F_UNLCK;
+// True when another open file description holds any of the flags.
+bool AnyHeld(int fd, FlagSet flags) {
+  return !ForEachRun(flags, [fd](int first, int count) {
+    struct flock lock = Range(first, count, F_WRLCK);
+    return ::fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type == F_UNLCK;
+  });
 }
 
-bool Hold(int fd, Flag flag) {
-  struct flock lock = Range(flag, F_RDLCK);
-  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+bool Hold(int fd, FlagSet flags) {
+  return ForEachRun(flags, [fd](int first, int count) {
+    struct flock lock = Range(first, count, F_RDLCK);
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+  });
 }
 
 bool Reads(Access a) {
@@ -44,25 +69,26 @@ bool Writes(Access a) {
 }  // namespace
 
 bool ShareCompatible(int fd, Access access, unsigned share) {
-  if (Reads(access) && Held(fd, kDeniesRead)) return false;
-  if (Writes(access) && Held(fd, kDeniesWrite)) return false;
-  if (!(share & kShareRead) && Held(fd, kReads)) return false;
-  if (!(share & kShareWrite) && Held(fd, kWrites)) return false;
-  return true;
+  FlagSet conflicting = 0;
+  if (Reads(access)) conflicting |= Bit(kDeniesRead);
+  if (Writes(access)) conflicting |= Bit(kDeniesWrite);
+  if (!(share & kShareRead)) conflicting |= Bit(kReads);
+  if (!(share & kShareWrite)) conflicting |= Bit(kWrites);
+  return !AnyHeld(fd, conflicting);
 }
 
 bool HoldShareLocks(int fd, Access access, unsigned share) {
-  bool ok = true;
-  if (Reads(access)) ok = ok && Hold(fd, kReads);
-  if (Writes(access)) ok = ok && Hold(fd, kWrites);
-  if (!(share & kShareRead)) ok = ok && Hold(fd, kDeniesRead);
-  if (!(share & kShareWrite)) ok = ok && Hold(fd, kDeniesWrite);
-  if (!(share & kShareDelete)) ok = ok && Hold(fd, kDeniesDelete);
-  return ok;
+  FlagSet held = 0;
+  if (Reads(access)) held |= Bit(kReads);
+  if (Writes(access)) held |= Bit(kWrites);
+  if (!(share & kShareRead)) held |= Bit(kDeniesRead);
+  if (!(share & kShareWrite)) held |= Bit(kDeniesWrite);
+  if (!(share & kShareDelete)) held |= Bit(kDeniesDelete);
+  return Hold(fd, held);
 }
 
 bool DeleteDenied(int fd) {
-  return Held(fd, kDeniesDelete);
+  return AnyHeld(fd, Bit(kDeniesDelete));
 }
 
 bool DeleteDeniedForPath(const std::string& host_path) {
