@@ -120,13 +120,26 @@ VANTOREL_CLASS(TFont, TPersistent) {
   p.Set("Style", &TFont::Style, &TFont::SetStyle).Default(TFontStyles{});
 }
 
+namespace {
+// A form has no parent whose color it could take: its color is always its own.
+bool TakesOwnColor(TObject& object) {
+  auto& control = static_cast<TControl&>(object);
+  return !control.ParentColor() || control.Parent() == nullptr;
+}
+}  // namespace
+
 VANTOREL_CLASS(TControl, TComponent) {
   p.Int("Left", &TControl::Left, &TControl::SetLeft);
   p.Int("Top", &TControl::Top, &TControl::SetTop);
   p.Int("Width", &TControl::Width, &TControl::SetWidth);
   p.Int("Height", &TControl::Height, &TControl::SetHeight);
   p.Enum("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-  p.Int("Color", &TControl::Color, &TControl::SetColor).Default(clBtnFace).Idents(ColorIdents());
+  // Setting Color clears ParentColor: a color written for a control that takes its parent's
+  // would read back as its own.
+  p.Int("Color", &TControl::Color, &TControl::SetColor)
+      .Default(clBtnFace)
+      .Idents(ColorIdents())
+      .StoredWhen(TakesOwnColor);
   p.Int("Cursor", &TControl::Cursor, &TControl::SetCursor)
       .Default(crDefault)
       .Idents(CursorIdents());
@@ -178,7 +191,10 @@ VANTOREL_CLASS(TImage, TControl) {
 
 VANTOREL_CLASS(TEdit, TWinControl) {
   p.String("Text", &TEdit::Text, &TEdit::SetText);
-  p.Int("Color", &TEdit::Color, &TEdit::SetColor).Default(clWindow).Idents(ColorIdents());
+  p.Int("Color", &TEdit::Color, &TEdit::SetColor)
+      .Default(clWindow)
+      .Idents(ColorIdents())
+      .StoredWhen(TakesOwnColor);
   p.Int("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength).Default(0);
   p.Bool("ParentColor", &TEdit::ParentColor, &TEdit::SetParentColor).Default(false);
   p.Bool("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly).Default(false);

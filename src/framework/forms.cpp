@@ -10,6 +10,7 @@ namespace vantorel {
 
 VANTOREL_CLASS(TForm, TWinControl) {
   p.String("Caption", &TForm::Caption, &TForm::SetCaption);
+  p.Declared("ParentColor").Default(false);
   p.Int("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth).NotStored();
   p.Int("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight).NotStored();
   p.Set("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons)
@@ -69,6 +70,8 @@ int FormFrameHeight(TFormBorderStyle style) {
 }
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
+  // Nothing above a form lends it a color.
+  SetParentColor(false);
   SetVisible(false);
   SetBounds(0, 0, 320, 240);
 }

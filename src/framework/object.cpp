@@ -180,6 +180,7 @@ void TClass::ResolveRedeclared() const {
       merged.default_float.reset();
       merged.default_string.reset();
     }
+    if (own->stored_when) merged.stored_when = own->stored_when;
     if (own->always_stored || own->never_stored) {
       merged.always_stored = own->always_stored;
       merged.never_stored = own->never_stored;

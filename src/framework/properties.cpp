@@ -94,6 +94,7 @@ std::string TPropInfo::TypeName() const {
 
 bool TPropInfo::IsStored(TObject& instance) const {
   if (never_stored) return false;
+  if (stored_when && !stored_when(instance)) return false;
   if (always_stored) return true;
   switch (kind) {
     case TPropKind::Integer:

@@ -42,7 +42,8 @@
 //   sub-objects: their own stored properties; NoDefault(): all of them, for an owner whose
 //     constructor gives the sub-object values other than its class's defaults;
 //   events: when a handler name is set;
-//   AlwaysStored(): always; NotStored(): never (a value derived from others).
+//   AlwaysStored(): always; NotStored(): never (a value derived from others);
+//   StoredWhen(f): only while f(instance) holds, then by the rules above.
 //
 // Registering the handlers a form names (the host program, before reading the form):
 //
@@ -175,6 +176,8 @@ struct TPropInfo {
   bool no_default = false;
   bool always_stored = false;
   bool never_stored = false;
+  // StoredWhen: a value that another property makes meaningless is left out while it does.
+  std::function<bool(TObject&)> stored_when;
   // A stand-in that only changes the storage rule of an inherited property (Declared), until the
   // class completes it from the ancestor's descriptor.
   bool redeclared = false;
@@ -223,6 +226,12 @@ class TPropBuilder {
   TPropBuilder& NotStored() {
     info_->never_stored = true;
     info_->always_stored = false;
+    return *this;
+  }
+  // Written only while `when(instance)` holds, by the rules above. For a value another property
+  // overrides (Color while ParentColor is True): written, it would undo that property on reading.
+  TPropBuilder& StoredWhen(std::function<bool(TObject&)> when) {
+    info_->stored_when = std::move(when);
     return *this;
   }
   // The map must live as long as the program (a static).

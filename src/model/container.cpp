@@ -112,16 +112,32 @@ void TInstallContainer::FreeObjectsOfClass(const TClass* component_type) {
   }
 }
 
+// Upward through the Container links and through every list that holds a container on the way:
+// a group that the install component adopted without a Container link holds it all the same,
+// and a loop of lists would make Process recurse without end.
+bool TInstallContainer::HeldBy(const TInstallContainer* candidate) const {
+  std::vector<const TInstallContainer*> pending{this};
+  std::vector<const TInstallContainer*> seen{this};
+  auto visit = [&](const TInstallContainer* c) {
+    if (c == nullptr || std::find(seen.begin(), seen.end(), c) != seen.end()) return;
+    seen.push_back(c);
+    pending.push_back(c);
+  };
+  while (!pending.empty()) {
+    const TInstallContainer* c = pending.back();
+    pending.pop_back();
+    if (c != this && c == candidate) return true;
+    if (auto* as_object = dynamic_cast<const TInstallObject*>(c)) visit(as_object->Container());
+    for (const TInstallContainer* holder : c->holders_) visit(holder);
+  }
+  return false;
+}
+
 void TInstallContainer::AddObject(TInstallObject* obj) {
   if (obj == nullptr)
     throw IEInstallContainer("Cannot add a blank base helper component to %s", Name());
   if (obj == this) throw IEInstallContainer("Circular reference");
-  for (TInstallContainer* c = this; c != nullptr;) {
-    auto* as_object = dynamic_cast<TInstallObject*>(c);
-    if (as_object == nullptr) break;
-    c = as_object->Container();
-    if (c == obj) throw IEInstallContainer("Circular reference");
-  }
+  if (HeldBy(obj)) throw IEInstallContainer("Circular reference");
   int reg = obj->RegisteredType();
   int order = obj->Order();
   // Before the first object of a greater type, or before the first of its own type whose

@@ -93,6 +93,8 @@ class TInstallContainer : public TComponent {
   void StoreOrder(int v);
   // Constructor values: stored without the setters' validation.
   void StoreDestDirType(TCustomPathSpecifier* v);
+  // Whether `candidate` holds this container, directly or through containers that do.
+  bool HeldBy(const TInstallContainer* candidate) const;
   // For a container that holds pointers to others outside the object lists (a dialog and its
   // manager): it is then told through ContainerDestroying of every container that goes.
   void WatchContainerDestruction();

@@ -168,6 +168,12 @@ TEST_F(ContainerOrder, BlankAndCircularObjectsAreRefused) {
   EXPECT_THROW(outer->SetContainer(inner), IEInstallContainer);
   EXPECT_EQ(outer->Container(), nullptr);
   EXPECT_EQ(inner->Container(), outer);
+  // Held without a Container link, as the install component holds what it adopts: a loop all
+  // the same, which Process would follow without end.
+  auto* adopted = Make<TInstallFileGroup>("Adopted");
+  inner->AddObject(adopted);
+  EXPECT_THROW(outer->SetContainer(adopted), IEInstallContainer);
+  EXPECT_EQ(outer->Container(), nullptr);
 }
 
 TEST_F(ContainerOrder, DestroyedContainerIsForgottenAndTakesItsFilesAlong) {
