@@ -342,6 +342,11 @@ void TCustomInstall::RunInstallation() {
     Application().Terminate();
     return;
   }
+  EndGoodRun();
+}
+
+// The end of a run that did its work, also of the one after a restart.
+void TCustomInstall::EndGoodRun() {
   NotifyGoodInstall();
   WriteCleanupBatch();
   RemoveInstallRecord();

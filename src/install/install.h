@@ -142,6 +142,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
  private:
   void ClearSwitches();
   void RequireInstallRecord() const;
+  void EndGoodRun();
   static int SwitchIndex(char sw);
 
   bool auto_maximize_window_ = true;

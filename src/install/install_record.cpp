@@ -303,13 +303,7 @@ void TCustomInstall::ResumeAfterReboot() {
         if (SameText(container->Name(), subject)) container->ResumeAfterReboot();
     }
   }
-  NotifyGoodInstall();
-  WriteCleanupBatch();
-  RemoveInstallRecord();
-  outcome_ = TInstallOutcome::Installed;
-  if (run_automatic_) Shutdown();
-  RunFilesAfterInstall();
-  running_ = false;
+  EndGoodRun();
 }
 
 }  // namespace vantorel

@@ -128,6 +128,22 @@ class FilesInstall : public ::testing::Test {
     return Replace(form, kExampleSource, src_);
   }
 
+  // Holds `file` open as a running program does (vthold.exe) until the recorder's ReleaseHolder
+  // handlers let go; returns the event log the recorder is to write.
+  std::string HoldOpen(const std::string& payloads, const std::string& file) {
+    const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
+    EXPECT_TRUE(platform::StartProgram("\"" + payloads + "\\vthold.exe\" \"" + file + "\" \"" +
+                                           ready + "\" \"" + release + "\" 60000",
+                                       false));
+    for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
+    EXPECT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the file open";
+    platform::SetEnv("VANTOREL_READY", ready);
+    platform::SetEnv("VANTOREL_RELEASE", release);
+    const std::string log = dir_ + "\\events.log";
+    platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+    return log;
+  }
+
   uint32_t SharedCount(const std::string& path) {
     platform::RegKey key = platform::RegKey::Open(
         platform::Root::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
@@ -320,16 +336,8 @@ TEST_F(FilesInstall, HeldLibraryIsReplacedWhenTheInstallRestartsTheMachine) {
     ASSERT_EQ(old.Write("the old library", 15), 15);
     ASSERT_TRUE(old.SetDosDateTime(kStamp - (1u << 16)));  // a day older than the new one
   }
-  const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
-  ASSERT_TRUE(platform::StartProgram("\"" + payloads + "\\vthold.exe\" \"" + dll + "\" \"" + ready +
-                                         "\" \"" + release + "\" 60000",
-                                     false));
-  for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
-  ASSERT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the library open";
-  platform::SetEnv("VANTOREL_READY", ready);
-  platform::SetEnv("VANTOREL_RELEASE", release);
-  const std::string log = dir_ + "\\events.log";
-  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+  const std::string log = HoldOpen(payloads, dll);
+  ASSERT_FALSE(HasFailure());
 
   uint32_t status =
       Install("", "object Install1: TInstall\n", "    OnBeforeReboot = ReleaseHolder\n");
@@ -446,16 +454,8 @@ TEST_F(FilesInstall, HeldServerIsRegisteredByTheRunAfterALaterRestart) {
   const std::string dll = dest_ + "\\vtcom.dll";
   Write(dll, "the old library");
   ASSERT_TRUE(platform::SetFileDosDateTime(dll, kStamp - (1u << 16)));  // a day older
-  const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
-  ASSERT_TRUE(platform::StartProgram("\"" + payloads + "\\vthold.exe\" \"" + dll + "\" \"" + ready +
-                                         "\" \"" + release + "\" 60000",
-                                     false));
-  for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
-  ASSERT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the library open";
-  platform::SetEnv("VANTOREL_READY", ready);
-  platform::SetEnv("VANTOREL_RELEASE", release);
-  const std::string log = dir_ + "\\events.log";
-  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+  const std::string log = HoldOpen(payloads, dll);
+  ASSERT_FALSE(HasFailure());
 
   const std::string server =
       "  object ComServer: TInstallFile\n"
