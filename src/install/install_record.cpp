@@ -175,9 +175,10 @@ std::string CleanupBatchText(const std::string& program, const std::string& batc
     return text += '"';
   };
   const std::string folder = RemoveBackslash(ExtractFileDir(program));
+  const std::string batch_folder = RemoveBackslash(ExtractFileDir(batch));
   std::string text = "@ECHO OFF\r\n";
   // The folder to remove must not be the batch's current folder, which the program's may be.
-  if (nt) text += "CD /D " + quoted(RemoveBackslash(ExtractFileDir(batch))) + "\r\n";
+  if (nt) text += "CD /D " + quoted(batch_folder) + "\r\n";
   // The batch starts while the program is still ending: it waits, a second a try and at most
   // about 30 s, until the program file can be erased. The counter is a string of dots, which the
   // 95 family's command interpreter can count too.
@@ -189,10 +190,13 @@ std::string CleanupBatchText(const std::string& program, const std::string& batc
   text += "SET VTWAIT=%VTWAIT%.\r\n";
   text += "PING -n 2 127.0.0.1 >NUL\r\n";
   text += "GOTO WAIT\r\n:GONE\r\nSET VTWAIT=\r\n";
-  // A copy that lies directly in a drive's or share's root has no folder of its own to remove.
-  const bool root = folder.empty() || (folder.size() == 2 && folder[1] == ':') ||
-                    (folder.rfind("\\\\", 0) == 0 && folder.find('\\', 2) == folder.rfind('\\'));
-  if (!root) text += std::string(nt ? "RMDIR /S /Q " : "DELTREE /Y ") + quoted(folder) + "\r\n";
+  // A copy that lies directly in a drive's or share's root, or in the temporary folder itself,
+  // has no folder of its own: that folder stays.
+  const bool shared =
+      folder.empty() || (folder.size() == 2 && folder[1] == ':') ||
+      (folder.rfind("\\\\", 0) == 0 && folder.find('\\', 2) == folder.rfind('\\')) ||
+      SameText(folder, batch_folder);
+  if (!shared) text += std::string(nt ? "RMDIR /S /Q " : "DELTREE /Y ") + quoted(folder) + "\r\n";
   // The 95 family makes a PIF for a batch it starts; NT does not.
   if (!nt) text += "ERASE " + quoted(ChangeFileExt(batch, ".PIF")) + "\r\n";
   text += "ERASE " + quoted(batch) + "\r\n";

@@ -294,6 +294,8 @@ TEST(CleanupBatch, RemovesTheCopyItsFolderAndItselfWithEveryPathQuoted) {
        false,
        {"ERASE \"\\\\server\\share\\setup.exe\""},
        {"RMDIR", "DELTREE"}},
+      // Nor does one in the temporary folder, where the batch lies too.
+      {"C:\\Temp 2\\setup.exe", true, {"ERASE /F \"C:\\Temp 2\\setup.exe\"\r\n"}, {"RMDIR"}},
       {"\\\\server\\share\\vt\\setup.exe", true, {"RMDIR /S /Q \"\\\\server\\share\\vt\"\r\n"}, {}},
   };
   for (const Case& c : cases) {
