@@ -518,6 +518,45 @@ TEST_F(FilesInstall, HeldServerIsRegisteredByTheRunAfterALaterRestart) {
   DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
 }
 
+// Windows NT 3.51 cannot be restarted by a program: the install tells its OnFailedReboot handler,
+// or without one the user, and still ends as one that waits for a restart. Wine reports that
+// version to the program when told so for its file name. In the restart prefix: should the
+// restart happen after all, it would run the prefix's pending work.
+TEST_F(FilesInstall, RestartRefusedByTheSystemGoesToOnFailedReboot) {
+  if (Env(VT_PAYLOADS_ENV).empty() || Env("VANTOREL_RESTART_PREFIX").empty())
+    GTEST_SKIP() << "would restart the machine where the system allows it: runs under Wine in a "
+                    "prefix of its own (test_wine_restart)";
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  const std::string app_defaults = "Software\\Wine\\AppDefaults\\files.exe";
+  WriteRegString(kRootCurrentUser, app_defaults, "Version", "nt351");
+  const std::string log = dir_ + "\\events.log";
+  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+  const std::string message = "Could not reboot windows. Please manually reboot windows.";
+  for (bool handler : {true, false}) {
+    SCOPED_TRACE(handler ? "OnFailedReboot" : "message box");
+    platform::DeleteFile(log);
+    platform::DeleteFile(dir_ + "\\transcript.txt");
+    uint32_t status =
+        Install("", "object Install1: TInstall\n",
+                handler ? "    Reboot = True\n    OnFailedReboot = RecordOnFailedReboot\n"
+                        : "    Reboot = True\n");
+    const std::string transcript = ReadAll(dir_ + "\\transcript.txt");
+    EXPECT_EQ(status, 3u) << transcript;
+    EXPECT_EQ(ReadAll(log).find("OnFailedReboot") != std::string::npos, handler) << ReadAll(log);
+    EXPECT_EQ(transcript.find(message) != std::string::npos, !handler) << transcript;
+    // The restart is still to come: the user restarts by hand.
+    EXPECT_NE(ReadRegString(kRootLocalMachine, kRunOnceKey, "VantorelUnfinished", ""), "");
+    DeleteRegKeyTree(kRootLocalMachine, kRunOnceKey);
+  }
+  platform::SetEnv("VANTOREL_EVENT_LOG", std::nullopt);
+  DeleteRegKeyTree(kRootCurrentUser, app_defaults);
+}
+
 // A loader-started install runs from a working copy (-c) that is gone once it has ended, with
 // its folder and the batch that removed them. The folder names hold blanks: an unquoted path
 // would name other files, and the decoys beside the copy are named so.

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   for (const char* event :
        {"OnAfterInitialized", "OnBeforeReadArchiveInfo", "OnAfterReadArchiveInfo",
         "OnBeforeNotifyGoodInstall", "OnAfterNotifyGoodInstall", "OnBeforeNotifyBadInstall",
-        "OnAfterNotifyBadInstall"}) {
+        "OnAfterNotifyBadInstall", "OnFailedReboot"}) {
     RegisterHandler<void(TObject*)>(std::string("Record") + event,
                                     [event](TObject*) { Log(event); });
   }
