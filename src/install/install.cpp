@@ -121,7 +121,9 @@ TCustomInstall::~TCustomInstall() {
   }
   if (InstallComponent() == this) SetInstallComponent(nullptr);
   if (!InDesignMode(this)) Application().OnException = nullptr;
-  if (batch_pending_ && !cleanup_batch_.empty()) platform::StartProgram(cleanup_batch_, false);
+  // Quoted: the temporary folder may hold blanks ("Documents and Settings").
+  if (batch_pending_ && !cleanup_batch_.empty())
+    platform::StartProgram(Quoted(cleanup_batch_), false);
 }
 
 // ---- properties ------------------------------------------------------------------------------
@@ -280,10 +282,6 @@ void TCustomInstall::TransferToFloppies(const std::string&) {
   throw IEInstall("Transferring a distribution to floppies (-f) is not available in this build");
 }
 
-void TCustomInstall::ResumeAfterReboot() {
-  throw IEInstall("Resuming after a restart (-r) is not available in this build");
-}
-
 void TCustomInstall::Activate(TObject* sender) {
   if (started_) return;
   if (saved_on_activate_) saved_on_activate_(sender);
@@ -344,6 +342,11 @@ void TCustomInstall::RunInstallation() {
     Application().Terminate();
     return;
   }
+  EndGoodRun();
+}
+
+// The end of a run that did its work, also of the one after a restart.
+void TCustomInstall::EndGoodRun() {
   NotifyGoodInstall();
   WriteCleanupBatch();
   RemoveInstallRecord();

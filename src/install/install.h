@@ -142,6 +142,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
  private:
   void ClearSwitches();
   void RequireInstallRecord() const;
+  void EndGoodRun();
   static int SwitchIndex(char sw);
 
   bool auto_maximize_window_ = true;
@@ -184,6 +185,11 @@ std::string& SetupProgramPath();
 // The time the current run started (0 before any run), as written in LastRunDate.
 TDateTime RunStartTime();
 TDateTime Now();
+
+// The batch that removes a temporary copy of the install program, `program`, with its folder once
+// the program has ended, and then itself (`batch` is its own path). `nt` chooses the commands of
+// the NT family over those of the 95 family.
+std::string CleanupBatchText(const std::string& program, const std::string& batch, bool nt);
 
 // Reads a remote file list ("filelist.lst") and gives each record's size, date and version to
 // the install file of that name. Raises IEInstall when the file is short.

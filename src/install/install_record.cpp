@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/restart.h"
+#include "routines/main_translator.h"
 #include "routines/registry_routines.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
@@ -162,6 +163,46 @@ void TCustomInstall::RegisterRunOnce() {
         "Cannot register the install to be run on reboot in the RunOnce key in the registry");
 }
 
+std::string CleanupBatchText(const std::string& program, const std::string& batch, bool nt) {
+  // Every path is quoted (a folder with blanks would split it into other files' names) and its
+  // '%' doubled (a batch file expands %NAME%).
+  auto quoted = [](const std::string& path) {
+    std::string text(1, '"');
+    for (char c : path) {
+      if (c == '%') text += '%';
+      text += c;
+    }
+    return text += '"';
+  };
+  const std::string folder = RemoveBackslash(ExtractFileDir(program));
+  const std::string batch_folder = RemoveBackslash(ExtractFileDir(batch));
+  std::string text = "@ECHO OFF\r\n";
+  // The folder to remove must not be the batch's current folder, which the program's may be.
+  if (nt) text += "CD /D " + quoted(batch_folder) + "\r\n";
+  // The batch starts while the program is still ending: it waits, a second a try and at most
+  // about 30 s, until the program file can be erased. The counter is a string of dots, which the
+  // 95 family's command interpreter can count too.
+  text += "SET VTWAIT=\r\n:WAIT\r\n";
+  text += "IF NOT EXIST " + quoted(program) + " GOTO GONE\r\n";
+  text += std::string(nt ? "ERASE /F " : "ERASE ") + quoted(program) + "\r\n";
+  text += "IF NOT EXIST " + quoted(program) + " GOTO GONE\r\n";
+  text += "IF \"%VTWAIT%\"==\"" + std::string(30, '.') + "\" GOTO GONE\r\n";
+  text += "SET VTWAIT=%VTWAIT%.\r\n";
+  text += "PING -n 2 127.0.0.1 >NUL\r\n";
+  text += "GOTO WAIT\r\n:GONE\r\nSET VTWAIT=\r\n";
+  // A copy that lies directly in a drive's or share's root, or in the temporary folder itself,
+  // has no folder of its own: that folder stays.
+  const bool shared =
+      folder.empty() || (folder.size() == 2 && folder[1] == ':') ||
+      (folder.rfind("\\\\", 0) == 0 && folder.find('\\', 2) == folder.rfind('\\')) ||
+      SameText(folder, batch_folder);
+  if (!shared) text += std::string(nt ? "RMDIR /S /Q " : "DELTREE /Y ") + quoted(folder) + "\r\n";
+  // The 95 family makes a PIF for a batch it starts; NT does not.
+  if (!nt) text += "ERASE " + quoted(ChangeFileExt(batch, ".PIF")) + "\r\n";
+  text += "ERASE " + quoted(batch) + "\r\n";
+  return text;
+}
+
 void TCustomInstall::WriteCleanupBatch() {
   if (!use_loading_program_ || !HasSwitch('c') || HasSwitch('d') || InDesignMode(this)) return;
   bool continue_ = true;
@@ -171,9 +212,13 @@ void TCustomInstall::WriteCleanupBatch() {
   const std::string program_dir = RemoveBackslash(ExtractFileDir(program));
   for (const std::string& line : *PresetupFiles())
     platform::DeleteFile(AddBackslash(program_dir) + ExtractFileName(line));
+  bool nt = true;
+  try {
+    nt = GetWindowsVersion() != 1;
+  } catch (const EAPIRoutines&) {
+  }
   std::string batch = ChangeFileExt(GetTempFile(false), ".bat");
-  std::string text = "ERASE " + program + "\r\n" + "DELTREE /Y " + program_dir + "\r\n" + "ERASE " +
-                     ChangeFileExt(batch, ".PIF") + "\r\n" + "ERASE " + batch + "\r\n";
+  std::string text = CleanupBatchText(program, batch, nt);
   platform::File file = platform::File::Open(batch, platform::Access::Write, platform::kShareNone,
                                              platform::Disposition::CreateAlways);
   if (!file.IsOpen() || file.Write(text.data(), text.size()) != static_cast<int64_t>(text.size()))
@@ -222,13 +267,47 @@ void TCustomInstall::RebootWindows() {
         Application().Title(), MB_OK | MB_ICONERROR);
 }
 
-// The translator keeps the chosen language across the restart; without one there is nothing.
-void TCustomInstall::SaveLanguage() {}
+void TCustomInstall::SaveLanguage() {
+  if (MainTranslator() != nullptr && !InstallRecordKey().empty())
+    WriteRegInteger(kRootLocalMachine, InstallRecordKey(), "Language",
+                    MainTranslator()->TranslateIntoLanguage());
+}
 
 int TCustomInstall::RestoreLanguage() {
-  constexpr int kUserLanguage = 15;
-  if (InstallRecordKey().empty()) return kUserLanguage;
-  return ReadRegInteger(kRootLocalMachine, InstallRecordKey(), "Language", kUserLanguage);
+  const int current =
+      MainTranslator() != nullptr ? MainTranslator()->TranslateIntoLanguage() : kUserLanguage;
+  if (InstallRecordKey().empty()) return current;
+  try {
+    return ReadRegInteger(kRootLocalMachine, InstallRecordKey(), "Language", current);
+  } catch (const Exception&) {
+    return current;
+  }
+}
+
+void TCustomInstall::ResumeAfterReboot() {
+  running_ = true;
+  InstallRecordKey() = FindInstallRecord(false);
+  if (MainTranslator() != nullptr) MainTranslator()->SetTranslateIntoLanguage(RestoreLanguage());
+  TStringList list;
+  ReadUnfinished(list);
+  ClearUnfinished();
+  for (const std::string& entry : list) {
+    // Split at the last ';': the code is a number, while a file path may hold ';' itself.
+    const size_t at = entry.rfind(';');
+    const std::string subject = at == std::string::npos ? entry : entry.substr(0, at);
+    int code = 0;
+    if (at == std::string::npos || !TryStrToInt(entry.substr(at + 1), code))
+      throw IEInstall("There is an invalid entry for the unfinished install list %s", entry);
+    if (code == 1) {
+      platform::DeleteFile(subject);
+    } else if (code == 0) {
+      const std::vector<TInstallContainer*> containers(ContainerList().begin(),
+                                                       ContainerList().end());
+      for (TInstallContainer* container : containers)
+        if (SameText(container->Name(), subject)) container->ResumeAfterReboot();
+    }
+  }
+  EndGoodRun();
 }
 
 }  // namespace vantorel

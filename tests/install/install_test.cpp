@@ -246,6 +246,10 @@ TEST_F(InstallRun, RestartCommand) {
       {{"-d", "-sC:\\My Build"}, true, " -r \"-sC:\\My Build\""},
       {{"-sC:\\Dist"}, false, " -r \"-s" + program_dir + "\""},
       {{"-eC:\\Down\\Setup.exe", "-sC:\\Down"}, true, " -r \"-eSetup.exe\" \"-sC:\\Down\""},
+      {{"-sC:\\Dist", "-c"}, false, " -r \"-s" + program_dir + "\" -c"},
+      {{"-eC:\\My Downloads\\My Setup.exe", "-sC:\\My Downloads", "-c"},
+       true,
+       " -r \"-eMy Setup.exe\" \"-sC:\\My Downloads\" -c"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "platform/version.h"
 #include "recorder_run.h"
 #include "routines/registry_routines.h"
 #include "routines/strings.h"
@@ -112,6 +113,11 @@ class FilesInstall : public ::testing::Test {
   // Runs the example's install program; `objects` are added to the project form.
   uint32_t Install(const std::string& objects = "", const std::string& anchor = "",
                    const std::string& after_anchor = "") {
+    return testing::RunWithRecorder(Form(objects, anchor, after_anchor), dir_ + "\\files.exe",
+                                    "-d \"-s" + dir_ + "\"");
+  }
+  std::string Form(const std::string& objects = "", const std::string& anchor = "",
+                   const std::string& after_anchor = "") {
     std::string form = ReadAll(Env("VANTOREL_SOURCE_DIR") + "/examples/files.vform");
     form.insert(form.rfind("end"), objects);
     if (!anchor.empty()) {
@@ -119,8 +125,23 @@ class FilesInstall : public ::testing::Test {
       EXPECT_NE(at, std::string::npos) << anchor;
       form.insert(at + anchor.size(), after_anchor);
     }
-    form = Replace(form, kExampleSource, src_);
-    return testing::RunWithRecorder(form, dir_ + "\\files.exe", "-d \"-s" + dir_ + "\"");
+    return Replace(form, kExampleSource, src_);
+  }
+
+  // Holds `file` open as a running program does (vthold.exe) until the recorder's ReleaseHolder
+  // handlers let go; returns the event log the recorder is to write.
+  std::string HoldOpen(const std::string& payloads, const std::string& file) {
+    const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
+    EXPECT_TRUE(platform::StartProgram("\"" + payloads + "\\vthold.exe\" \"" + file + "\" \"" +
+                                           ready + "\" \"" + release + "\" 60000",
+                                       false));
+    for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
+    EXPECT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the file open";
+    platform::SetEnv("VANTOREL_READY", ready);
+    platform::SetEnv("VANTOREL_RELEASE", release);
+    const std::string log = dir_ + "\\events.log";
+    platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+    return log;
   }
 
   uint32_t SharedCount(const std::string& path) {
@@ -315,16 +336,8 @@ TEST_F(FilesInstall, HeldLibraryIsReplacedWhenTheInstallRestartsTheMachine) {
     ASSERT_EQ(old.Write("the old library", 15), 15);
     ASSERT_TRUE(old.SetDosDateTime(kStamp - (1u << 16)));  // a day older than the new one
   }
-  const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
-  ASSERT_TRUE(platform::StartProgram("\"" + payloads + "\\vthold.exe\" \"" + dll + "\" \"" + ready +
-                                         "\" \"" + release + "\" 60000",
-                                     false));
-  for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
-  ASSERT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the library open";
-  platform::SetEnv("VANTOREL_READY", ready);
-  platform::SetEnv("VANTOREL_RELEASE", release);
-  const std::string log = dir_ + "\\events.log";
-  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+  const std::string log = HoldOpen(payloads, dll);
+  ASSERT_FALSE(HasFailure());
 
   uint32_t status =
       Install("", "object Install1: TInstall\n", "    OnBeforeReboot = ReleaseHolder\n");
@@ -347,6 +360,8 @@ TEST_F(FilesInstall, HeldLibraryIsReplacedWhenTheInstallRestartsTheMachine) {
   EXPECT_NE(events.find("resumed with -r -s" + dir_ + "\n"), std::string::npos)
       << "from the distribution's folder\n"
       << events;
+  EXPECT_NE(events.find(ended + " with 0"), std::string::npos) << events;
+  EXPECT_FALSE(platform::KeyExists(platform::Root::LocalMachine, "SOFTWARE\\Vantorel"));
   EXPECT_EQ(ReadRegString(kRootLocalMachine, kRunOnceKey, "VantorelUnfinished", "gone"), "gone");
   // The new library took the old one's place and the move left no trace.
   EXPECT_EQ(ReadAll(dll), "the new library");
@@ -384,6 +399,224 @@ TEST_F(FilesInstall, CancelDuringTheCopyEndsAsAUserAbort) {
   EXPECT_EQ(ReadAll(dir_ + "\\transcript.txt").find("message \""), std::string::npos);
   EXPECT_FALSE(platform::FileExists(dest_ + "\\Docs\\readme.txt"));
   EXPECT_FALSE(platform::KeyExists(platform::Root::LocalMachine, "SOFTWARE\\Vantorel\\Install"));
+}
+
+// The text of a file's FileVersion, read by Windows' own version functions.
+std::string FileVersionText(const std::string& path) {
+  std::vector<uint8_t> block;
+  std::string text;
+  uint32_t size = platform::GetFileVersionInfoSize(path);
+  if (size == 0 || !platform::GetFileVersionInfo(path, size, block) ||
+      !platform::VerQueryText(block, "\\StringFileInfo\\040904E4\\FileVersion", text))
+    return "";
+  return text;
+}
+
+bool EndsWithText(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && SameText(text.substr(text.size() - end.size()), end);
+}
+
+std::vector<std::string> PendingRenames() {
+  std::vector<std::string> pending;
+  platform::RegKey session =
+      platform::RegKey::Open(platform::Root::LocalMachine,
+                             "SYSTEM\\CurrentControlSet\\Control\\Session Manager", false, false);
+  if (session.IsOpen()) session.ReadMultiString("PendingFileRenameOperations", pending);
+  return pending;
+}
+
+// Waits until `log` holds `text` (at most a minute) and returns the log.
+std::string WaitForEvent(const std::string& log, const std::string& text) {
+  for (int i = 0; i < 1200 && ReadAll(log).find(text) == std::string::npos; ++i)
+    platform::SleepMs(50);
+  return ReadAll(log);
+}
+
+// A self-registering library in use: the install leaves its move, its registration and its own
+// resumption to the restart. The user declines to restart now; the machine is restarted later
+// (wineboot -r, as Windows' own restart), and the run that RunOnce starts registers the new
+// library from its place and removes what the install kept for the restart.
+TEST_F(FilesInstall, HeldServerIsRegisteredByTheRunAfterALaterRestart) {
+  const std::string payloads = Env(VT_PAYLOADS_ENV);
+  if (payloads.empty() || Env("VANTOREL_RESTART_PREFIX").empty())
+    GTEST_SKIP() << "restarts the machine: runs under Wine in a prefix of its own "
+                    "(test_wine_restart)";
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  ASSERT_TRUE(platform::CopyFile(payloads + "\\vtcom.dll", src_ + "\\vtcom.dll", false));
+  ASSERT_TRUE(platform::SetFileDosDateTime(src_ + "\\vtcom.dll", kStamp));
+  Build({{"Program", "program.1", "vtcom.dll", 3}});
+  DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  ASSERT_TRUE(platform::CreateDirectory(dest_));
+  const std::string dll = dest_ + "\\vtcom.dll";
+  Write(dll, "the old library");
+  ASSERT_TRUE(platform::SetFileDosDateTime(dll, kStamp - (1u << 16)));  // a day older
+  const std::string log = HoldOpen(payloads, dll);
+  ASSERT_FALSE(HasFailure());
+
+  const std::string server =
+      "  object ComServer: TInstallFile\n"
+      "    Container = Program\n"
+      "    DestDirType = psContainerDestDir\n"
+      "    ArchiveFileType = psContainerArchiveFile\n"
+      "    ActiveX = True\n"
+      "    FileName = 'vtcom.dll'\n"
+      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+      "    UniqueID = 3\n"
+      "  end\n";
+  uint32_t status = Install(server, "object Install1: TInstall\n",
+                            "    OnBeforeReboot = ReleaseHolderAndDecline\n");
+  const std::string transcript = ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_EQ(status, 3u) << "a restart was needed\n" << transcript;
+  EXPECT_NE(ReadAll(log).find("holder released\nrestart declined"), std::string::npos)
+      << ReadAll(log);
+  EXPECT_EQ(transcript.find("Could not reboot windows"), std::string::npos) << transcript;
+
+  // What is left for the restart: the record's list, the command that finishes it, the move.
+  const std::string unfinished = "SOFTWARE\\Vantorel\\Install\\Install0\\Unfinished";
+  std::vector<std::string> entries;
+  {
+    platform::RegKey key =
+        platform::RegKey::Open(platform::Root::LocalMachine, unfinished, false, false);
+    ASSERT_TRUE(key.IsOpen()) << unfinished;
+    key.ValueNames(entries);
+  }
+  // No batch on NT: the move is the system's (a batch is only written when MoveFileEx fails).
+  EXPECT_EQ(entries, std::vector<std::string>{"ComServer"});
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, unfinished, "ComServer", ""), "0");
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, kRunOnceKey, "VantorelUnfinished", ""),
+            "\"" + dir_ + "\\files.exe\" -r \"-s" + dir_ + "\"");
+  std::vector<std::string> pending = PendingRenames();
+  bool move_pending = false;
+  for (size_t i = 0; i + 1 < pending.size(); ++i)
+    move_pending = move_pending || (EndsWithText(pending[i], dest_ + "\\vtcom.1") &&
+                                    EndsWithText(pending[i + 1], dll));
+  EXPECT_TRUE(move_pending) << "PendingFileRenameOperations: " << pending.size() << " entries";
+  EXPECT_EQ(ReadAll(dll), "the old library");
+  EXPECT_FALSE(platform::KeyExists(platform::Root::ClassesRoot, VTCOM_CLSID_KEY));
+
+  uint32_t exit_code = 0;
+  ASSERT_TRUE(platform::StartProgramAndWait("wineboot.exe -r", false, 120000, exit_code));
+  const std::string events = WaitForEvent(log, "resumed run ended");
+  platform::SetEnv("VANTOREL_EVENT_LOG", std::nullopt);
+  ASSERT_NE(events.find("resumed run ended with 0"), std::string::npos)
+      << events << ReadAll(dir_ + "\\transcript.txt");
+
+  // The new library in its place, registered from there; nothing kept for the restart is left.
+  EXPECT_EQ(ReadAll(dll), ReadAll(payloads + "\\vtcom.dll"));
+  EXPECT_EQ(FileVersionText(dll), "1.0.0.0");
+  EXPECT_FALSE(platform::FileExists(dest_ + "\\vtcom.1"));
+  std::string server_path = ReadRegString(
+      kRootClassesRoot, std::string(VTCOM_CLSID_KEY) + "\\InprocServer32", "", "not registered");
+  EXPECT_TRUE(SameText(server_path, dll)) << server_path;
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, kRunOnceKey, "VantorelUnfinished", "gone"), "gone");
+  EXPECT_TRUE(PendingRenames().empty());
+  EXPECT_FALSE(platform::KeyExists(platform::Root::LocalMachine, "SOFTWARE\\Vantorel"));
+  DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
+}
+
+// Windows NT 3.51 cannot be restarted by a program: the install tells its OnFailedReboot handler,
+// or without one the user, and still ends as one that waits for a restart. Wine reports that
+// version to the program when told so for its file name. In the restart prefix: should the
+// restart happen after all, it would run the prefix's pending work.
+TEST_F(FilesInstall, RestartRefusedByTheSystemGoesToOnFailedReboot) {
+  if (Env(VT_PAYLOADS_ENV).empty() || Env("VANTOREL_RESTART_PREFIX").empty())
+    GTEST_SKIP() << "would restart the machine where the system allows it: runs under Wine in a "
+                    "prefix of its own (test_wine_restart)";
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  const std::string app_defaults = "Software\\Wine\\AppDefaults\\files.exe";
+  WriteRegString(kRootCurrentUser, app_defaults, "Version", "nt351");
+  const std::string log = dir_ + "\\events.log";
+  platform::SetEnv("VANTOREL_EVENT_LOG", platform::NativePath(log));
+  const std::string message = "Could not reboot windows. Please manually reboot windows.";
+  for (bool handler : {true, false}) {
+    SCOPED_TRACE(handler ? "OnFailedReboot" : "message box");
+    platform::DeleteFile(log);
+    platform::DeleteFile(dir_ + "\\transcript.txt");
+    uint32_t status =
+        Install("", "object Install1: TInstall\n",
+                handler ? "    Reboot = True\n    OnFailedReboot = RecordOnFailedReboot\n"
+                        : "    Reboot = True\n");
+    const std::string transcript = ReadAll(dir_ + "\\transcript.txt");
+    EXPECT_EQ(status, 3u) << transcript;
+    EXPECT_EQ(ReadAll(log).find("OnFailedReboot") != std::string::npos, handler) << ReadAll(log);
+    EXPECT_EQ(transcript.find(message) != std::string::npos, !handler) << transcript;
+    // The restart is still to come: the user restarts by hand.
+    EXPECT_NE(ReadRegString(kRootLocalMachine, kRunOnceKey, "VantorelUnfinished", ""), "");
+    DeleteRegKeyTree(kRootLocalMachine, kRunOnceKey);
+  }
+  platform::SetEnv("VANTOREL_EVENT_LOG", std::nullopt);
+  DeleteRegKeyTree(kRootCurrentUser, app_defaults);
+}
+
+// A loader-started install runs from a working copy (-c) that is gone once it has ended, with
+// its folder and the batch that removed them. The folder names hold blanks: an unquoted path
+// would name other files, and the decoys beside the copy are named so.
+TEST_F(FilesInstall, WorkingCopyIsGoneAfterTheRunAndNothingElse) {
+#ifndef _WIN32
+  GTEST_SKIP() << "the clean-up is a batch file for Windows' command interpreter: runs under Wine "
+                  "in the win64 tree";
+#endif
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  ClearTree(dest_);
+  const std::string parent = "C:\\users\\Public\\Temp Files", work = parent + "\\vt 1";
+  ClearTree(parent);
+  ForceDirectories(work);
+  ForceDirectories(parent + "\\vt 2");
+  std::vector<std::string> decoys = {parent + "\\vt", parent + "\\1", parent + "\\vt 2\\keep.txt"};
+  const std::string split_root = "C:\\users\\Public\\Temp";  // "Temp" of "Temp Files"
+  if (!platform::FileExists(split_root)) decoys.push_back(split_root);
+  for (const std::string& d : decoys) Write(d, "decoy " + d);
+  // The batch lies in the temporary folder: one with blanks too.
+  const std::string temp = parent + "\\tmp 3";
+  ForceDirectories(temp);
+  const std::optional<std::string> saved_tmp = platform::GetEnv("TMP"),
+                                   saved_temp = platform::GetEnv("TEMP");
+  platform::SetEnv("TMP", temp);
+  platform::SetEnv("TEMP", temp);
+  auto batches = [&] {
+    std::vector<platform::DirEntry> entries;
+    platform::ListDirectory(temp, "*.bat", entries);
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name);
+    return names;
+  };
+  const std::vector<std::string> batches_before = batches();
+  const std::string program = work + "\\files.exe";
+
+  // A test run (-d) cleans nothing up, even when started as a copy.
+  ASSERT_EQ(testing::RunWithRecorder(Form(), program, "-d -c \"-s" + dir_ + "\""), 0u)
+      << ReadAll(dir_ + "\\transcript.txt");
+  platform::SleepMs(2000);  // what a batch would have done by now
+  EXPECT_TRUE(platform::FileExists(program));
+  EXPECT_EQ(batches(), batches_before);
+
+  ASSERT_EQ(testing::RunWithRecorder(Form(), program, "-c \"-s" + dir_ + "\""), 0u)
+      << ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_EQ(ReadAll(dest_ + "\\Docs\\readme.txt"), "read me");
+  // The batch waits for the program to end; then it removes the copy, the folder and itself.
+  for (int i = 0; i < 900 && (platform::FileExists(work) || batches() != batches_before); ++i)
+    platform::SleepMs(50);
+  EXPECT_FALSE(platform::FileExists(work));
+  EXPECT_EQ(batches(), batches_before);
+  platform::SetEnv("TMP", saved_tmp);
+  platform::SetEnv("TEMP", saved_temp);
+  EXPECT_TRUE(platform::FileExists(parent));
+  for (const std::string& d : decoys) EXPECT_EQ(ReadAll(d), "decoy " + d) << d;
+  ClearTree(parent);
+  if (decoys.back() == split_root) platform::DeleteFile(split_root);
 }
 
 }  // namespace

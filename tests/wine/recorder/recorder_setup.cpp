@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   for (const char* event :
        {"OnAfterInitialized", "OnBeforeReadArchiveInfo", "OnAfterReadArchiveInfo",
         "OnBeforeNotifyGoodInstall", "OnAfterNotifyGoodInstall", "OnBeforeNotifyBadInstall",
-        "OnAfterNotifyBadInstall"}) {
+        "OnAfterNotifyBadInstall", "OnFailedReboot"}) {
     RegisterHandler<void(TObject*)>(std::string("Record") + event,
                                     [event](TObject*) { Log(event); });
   }
@@ -87,14 +87,23 @@ int main(int argc, char** argv) {
       });
   // A restart ends the programs that hold files; the test's holder (vthold.exe) is told to let
   // go here, before the install restarts the machine, by creating the file it waits for.
-  RegisterHandler<void(TCustomInstall*, bool&)>("ReleaseHolder", [](TCustomInstall*, bool&) {
+  auto release_holder = [] {
     std::optional<std::string> release = platform::GetEnv("VANTOREL_RELEASE");
     std::optional<std::string> ready = platform::GetEnv("VANTOREL_READY");
     if (!release || !ready) return;
     if (std::FILE* f = std::fopen(release->c_str(), "wb")) std::fclose(f);
     for (int i = 0; i < 200 && platform::FileExists(*ready); ++i) platform::SleepMs(50);
     Log(platform::FileExists(*ready) ? "holder still holds" : "holder released");
-  });
+  };
+  RegisterHandler<void(TCustomInstall*, bool&)>(
+      "ReleaseHolder", [release_holder](TCustomInstall*, bool&) { release_holder(); });
+  // The same, and the user's "not now": the machine restarts later, by someone else's hand.
+  RegisterHandler<void(TCustomInstall*, bool&)>("ReleaseHolderAndDecline",
+                                                [release_holder](TCustomInstall*, bool& continue_) {
+                                                  release_holder();
+                                                  continue_ = false;
+                                                  Log("restart declined");
+                                                });
   // The run that a restart starts from RunOnce says how it was started and how it ended, so that
   // a test can wait for it.
   bool resumed = false;
