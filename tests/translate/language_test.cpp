@@ -32,8 +32,15 @@ std::vector<std::string> Strings(const TLanguage& language) {
 std::vector<std::string> Memos(const TLanguage& language) {
   std::vector<std::string> out;
   for (const TLanguageMemo& m : language.ParsedMemos()) {
-    std::string text = "#" + std::to_string(m.glid) + "@" + std::to_string(m.line) + ":";
-    for (int i = 0; i < m.lines.Count(); ++i) text += (i ? "|" : "") + m.lines[i];
+    std::string text = "#";
+    text += std::to_string(m.glid);
+    text += '@';
+    text += std::to_string(m.line);
+    text += ':';
+    for (int i = 0; i < m.lines.Count(); ++i) {
+      if (i > 0) text += '|';
+      text += m.lines[i];
+    }
     out.push_back(text);
   }
   return out;
