@@ -46,6 +46,9 @@ TTranslator::TTranslator(TComponent* owner) : TComponent(owner) {
     g_main_translator = this;
     SetTranslateFunction(&TranslateThroughMain);
   }
+  // Before anything of a project is read (a resumed install shows its pages while the form is
+  // still being read): what the project stores replaces these.
+  if (!IsDesigning()) UseBuiltInTexts();
 }
 
 TTranslator::~TTranslator() {
@@ -187,11 +190,6 @@ void TTranslator::TranslateOne(TComponent& component, const TLanguage* source, b
 
   if (auto_size) label->SetAutoSize(true);
   if (hide) control->SetVisible(true);
-}
-
-void TTranslator::Loaded() {
-  TComponent::Loaded();
-  if (!IsDesigning()) UseBuiltInTexts();
 }
 
 void TTranslator::UseBuiltInTexts() {

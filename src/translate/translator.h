@@ -51,9 +51,8 @@ class TTranslator : public TComponent {
   TVtrlLanguage TranslateComponent(TComponent& component, TVtrlLanguage source);
   TVtrlLanguage TranslateComponent(TComponent& component, TVtrlLanguage source, TVtrlLanguage into);
 
-  // At run time a language the project leaves empty takes the program's own text of it.
-  void Loaded() override;
-  // Fills every language without lines from the program's built-in texts.
+  // Fills every language without lines from the program's built-in texts. Outside a designer
+  // the constructor does, so that a language a project leaves empty has the program's text.
   void UseBuiltInTexts();
 
  private:

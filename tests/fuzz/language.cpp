@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Setup();
   static TTranslator* const translator = [] {
     auto* t = new TTranslator(nullptr);
-    t->UseBuiltInTexts();
     t->SetTranslateIntoLanguage(vlGerman);
     return t;
   }();
