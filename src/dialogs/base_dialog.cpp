@@ -30,7 +30,7 @@ void TCustomBaseInstallDlg::Translate() {
     return;
   }
   // A plain form (the status window) has no settings of its own: the dialog's apply.
-  TTranslator* translator = MainTranslator();
+  TTranslator* translator = TTranslator::Main();
   if (translator == nullptr) return;
   const TVtrlLanguage into =
       override_main_translator_ ? translate_into_language_ : translator->TranslateIntoLanguage();

@@ -24,7 +24,7 @@ void TBaseVantorelForm::SetContainer(TInstallContainer* v) {
 
 void TBaseVantorelForm::Translate() {
   // Without a translator the designed texts stay and the language is what it was.
-  if (TTranslator* translator = MainTranslator()) {
+  if (TTranslator* translator = TTranslator::Main()) {
     const TVtrlLanguage into =
         override_main_translator_ ? translate_into_language_ : translator->TranslateIntoLanguage();
     if (auto_set_font_) translator->ApplyFonts(*this, into);

@@ -14,6 +14,7 @@
 #include "model/symbolic_paths.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "routines/component_routines.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
 #include "translate/translator.h"
@@ -138,12 +139,7 @@ void TCustomInstall::CreateMainTranslator() {
   for (int i = 0; i < owner->ComponentCount(); ++i)
     if (dynamic_cast<TTranslator*>(owner->Components(i)) != nullptr) return;
   auto translator = std::make_unique<TTranslator>(owner);
-  for (int n = 0;; ++n) {
-    const std::string name = n == 0 ? "MainTranslator" : "MainTranslator" + std::to_string(n);
-    if (owner->FindComponent(name) != nullptr) continue;
-    translator->SetName(name);
-    break;
-  }
+  UniqueComponentName(*translator, "MainTranslator");
   created_translator_ = translator.release();
   created_translator_->FreeNotification(this);
 }

@@ -5,6 +5,7 @@
 #include "framework/forms.h"
 #include "framework/properties.h"
 #include "routines/exceptions.h"
+#include "routines/main_translator.h"
 #include "routines/strings.h"
 #include "translate/builtin_texts.h"
 #include "translate/translate_controls.h"
@@ -34,7 +35,24 @@ class TemporaryValue {
 
 }  // namespace
 
-TTranslator* MainTranslator() {
+// The main translator as the engine's install record sees it: the language by its ordinal.
+class TTranslator::MainLink : public IMainTranslator {
+ public:
+  explicit MainLink(TTranslator& translator) : translator_(translator) {}
+  int TranslateIntoLanguage() const override { return translator_.TranslateIntoLanguage(); }
+  // A number from the registry may be anything: one that is no language means the user's.
+  void SetTranslateIntoLanguage(int language) override {
+    translator_.SetTranslateIntoLanguage(language >= 0 &&
+                                                 language < EnumInfo<TVtrlLanguage>().Count()
+                                             ? static_cast<TVtrlLanguage>(language)
+                                             : vlUser);
+  }
+
+ private:
+  TTranslator& translator_;
+};
+
+TTranslator* TTranslator::Main() {
   return g_main_translator;
 }
 
@@ -44,6 +62,8 @@ TTranslator::TTranslator(TComponent* owner) : TComponent(owner) {
     languages_.push_back(std::make_unique<TLanguage>(this, LanguageInfoAt(i).ident));
   if (g_main_translator == nullptr) {
     g_main_translator = this;
+    main_link_ = std::make_unique<MainLink>(*this);
+    SetMainTranslator(main_link_.get());
     SetTranslateFunction(&TranslateThroughMain);
   }
   // Before anything of a project is read (a resumed install shows its pages while the form is
@@ -55,6 +75,7 @@ TTranslator::~TTranslator() {
   if (g_main_translator == this) {
     g_main_translator = nullptr;
     SetTranslateFunction(nullptr);
+    SetMainTranslator(nullptr);
   }
 }
 

@@ -51,6 +51,10 @@ class TTranslator : public TComponent {
   TVtrlLanguage TranslateComponent(TComponent& component, TVtrlLanguage source);
   TVtrlLanguage TranslateComponent(TComponent& component, TVtrlLanguage source, TVtrlLanguage into);
 
+  // The main translator, or nullptr. (The engine's other parts reach it through
+  // routines/main_translator.h.)
+  static TTranslator* Main();
+
   // Fills every language without lines from the program's built-in texts. Outside a designer
   // the constructor does, so that a language a project leaves empty has the program's text.
   void UseBuiltInTexts();
@@ -58,11 +62,11 @@ class TTranslator : public TComponent {
  private:
   void TranslateOne(TComponent& component, const TLanguage* source, bool top);
 
+  class MainLink;
+
   std::vector<std::unique_ptr<TLanguage>> languages_;
   TVtrlLanguage translate_into_language_ = vlUser;
+  std::unique_ptr<MainLink> main_link_;  // while this is the main translator
 };
-
-// The main translator, or nullptr.
-TTranslator* MainTranslator();
 
 }  // namespace vantorel

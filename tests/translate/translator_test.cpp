@@ -12,6 +12,7 @@
 #include "install/install.h"
 #include "platform/system.h"
 #include "routines/exceptions.h"
+#include "routines/main_translator.h"
 #include "translate/translate_controls.h"
 
 namespace vantorel {
@@ -199,20 +200,30 @@ TEST_F(TranslatorTest, FontsComeFromTheLanguageTable) {
 }
 
 TEST(MainTranslator, IsTheFirstCreatedAndCarriesEveryMessage) {
-  ASSERT_EQ(MainTranslator(), nullptr);
+  ASSERT_EQ(TTranslator::Main(), nullptr);
   EXPECT_EQ(TranslateString("The disk is full"), "The disk is full");
   {
     TTranslator first(nullptr);
     TTranslator second(nullptr);
-    EXPECT_EQ(MainTranslator(), &first);
+    EXPECT_EQ(TTranslator::Main(), &first);
     EmptyAll(first);
     Fill(first, vlEnglish, {"320;The disk is full"});
     Fill(first, vlFrench, {"320;Le disque est plein"});
     first.SetTranslateIntoLanguage(vlFrench);
     EXPECT_EQ(TranslateString("The disk is full"), "Le disque est plein");
     EXPECT_STREQ(IException("The disk is full").what(), "Le disque est plein");
+
+    // What the install record keeps across a restart: the language's ordinal.
+    IMainTranslator* link = MainTranslator();
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->TranslateIntoLanguage(), vlFrench);
+    link->SetTranslateIntoLanguage(vlGerman);
+    EXPECT_EQ(first.TranslateIntoLanguage(), vlGerman);
+    link->SetTranslateIntoLanguage(99);  // a damaged record
+    EXPECT_EQ(first.TranslateIntoLanguage(), vlUser);
   }
   EXPECT_EQ(MainTranslator(), nullptr);
+  EXPECT_EQ(TTranslator::Main(), nullptr);
   EXPECT_EQ(TranslateString("The disk is full"), "The disk is full");
 }
 
