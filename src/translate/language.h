@@ -81,6 +81,7 @@ class TLanguage : public TPersistent {
   const std::string& TextFileName() const { return file_name_; }
 
   TFont* Font() { return &font_; }
+  const TFont* Font() const { return &font_; }
   void SetFont(const TFont& v) { font_.Assign(v); }
   bool FontOverride() const { return font_override_; }
   void SetFontOverride(bool v) { font_override_ = v; }

@@ -133,7 +133,7 @@ namespace {
 
 void ApplyLanguageFonts(TControl& control, const TLanguage& language) {
   if (language.FontOverride())
-    control.Font()->Assign(*const_cast<TLanguage&>(language).Font());
+    control.Font()->Assign(*language.Font());
   else
     ApplyLanguageFont(*control.Font(), language.LanguageIdent());
   if (auto* parent = dynamic_cast<TWinControl*>(&control))
