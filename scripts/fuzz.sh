@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 tree=$1 seconds=$2
 shift 2
 harnesses=("$@")
-[ ${#harnesses[@]} -eq 0 ] && harnesses=(archive trailer form pe_version version_block file_list)
+[ ${#harnesses[@]} -eq 0 ] && harnesses=(archive trailer form pe_version version_block file_list language)
 timeout_s=${FUZZ_TIMEOUT:-10}
 rss_mb=${FUZZ_RSS_MB:-2048}
 

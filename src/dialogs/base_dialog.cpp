@@ -6,6 +6,7 @@
 #include "dialogs/dialog_manager.h"
 #include "framework/application.h"
 #include "routines/exceptions.h"
+#include "translate/translator.h"
 
 namespace vantorel {
 
@@ -25,7 +26,19 @@ void TCustomBaseInstallDlg::SetDialogManager(TDialogManager* v) {
 }
 
 void TCustomBaseInstallDlg::Translate() {
-  if (auto* form = dynamic_cast<TBaseVantorelForm*>(form_)) form->Translate();
+  if (form_ == nullptr) return;
+  if (auto* form = dynamic_cast<TBaseVantorelForm*>(form_)) {
+    form->Translate();
+    return;
+  }
+  // A plain form (the status window) has no settings of its own: the dialog's apply.
+  TTranslator* translator = TTranslator::Main();
+  if (translator == nullptr) return;
+  const TVtrlLanguage into =
+      override_main_translator_ ? translate_into_language_ : translator->TranslateIntoLanguage();
+  if (auto_set_font_) translator->ApplyFonts(*form_, into);
+  if (auto_translate_)
+    current_language_ = translator->TranslateComponent(*form_, current_language_, into);
 }
 
 void TCustomBaseInstallDlg::AssignDialogProperties() {

@@ -6,6 +6,7 @@
 #include "framework/application.h"
 #include "model/container.h"
 #include "routines/exceptions.h"
+#include "translate/translator.h"
 
 namespace vantorel {
 
@@ -22,8 +23,15 @@ void TBaseVantorelForm::SetContainer(TInstallContainer* v) {
 }
 
 void TBaseVantorelForm::Translate() {
-  // The font and text operations belong to the translator; until one exists the designed
-  // texts stay and the language is what it was. A page still repaints before it is shown.
+  // Without a translator the designed texts stay and the language is what it was.
+  if (TTranslator* translator = TTranslator::Main()) {
+    const TVtrlLanguage into =
+        override_main_translator_ ? translate_into_language_ : translator->TranslateIntoLanguage();
+    if (auto_set_font_) translator->ApplyFonts(*this, into);
+    if (auto_translate_)
+      current_language_ = translator->TranslateComponent(*this, current_language_, into);
+  }
+  // A page repaints before it is shown.
   Application().ProcessMessages();
 }
 

@@ -1,13 +1,9 @@
 #pragma once
 // The enumerations the dialogs share and the placement of their windows on the screen.
 #include "framework/properties.h"
+#include "translate/language_table.h"
 
 namespace vantorel {
-
-// The languages of the translator; kept here until the translator has a header of its own.
-VANTOREL_ENUM(TVtrlLanguage, vlChineseSimplified, vlCzech, vlDanish, vlEnglish, vlFrench, vlGerman,
-              vlGreek, vlHebrew, vlItalian, vlJapanese, vlKorean, vlPolish, vlPortugese, vlRussian,
-              vlSpanish, vlUser, vlVietnamese);
 
 VANTOREL_ENUM(TVantorelDialogPosition, vdpCenterLeft, vdpCenter, vdpCenterRight, vdpBottomLeft,
               vdpBottomCenter, vdpBottomRight, vdpTopLeft, vdpTopCenter, vdpTopRight);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <string>
+#include <utility>
 
 #include "dialogs/theme_bitmap.h"
 #include "model/exceptions.h"
@@ -11,8 +14,10 @@
 #include "model/symbolic_paths.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "routines/component_routines.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
+#include "translate/translator.h"
 
 namespace vantorel {
 namespace {
@@ -107,7 +112,9 @@ TCustomInstall::TCustomInstall(TComponent* owner) : TFileContainer(owner) {
   SetAllowChoice(false);
   dialog_theme_bitmap_.SetData(LoadInstallThemeBitmap());
   SetInstallComponent(this);
-  if (!InDesignMode(this)) {
+  if (InDesignMode(this)) {
+    CreateMainTranslator();
+  } else {
     Application().OnException = [this](TObject* sender, Exception& e) {
       HandleException(sender, e);
     };
@@ -124,6 +131,19 @@ TCustomInstall::~TCustomInstall() {
   // Quoted: the temporary folder may hold blanks ("Documents and Settings").
   if (batch_pending_ && !cleanup_batch_.empty())
     platform::StartProgram(Quoted(cleanup_batch_), false);
+}
+
+// A new project in a designer gets its translator with the install component. A project being
+// read brings its own (later in the file, perhaps), so none is made then.
+void TCustomInstall::CreateMainTranslator() {
+  TComponent* owner = Owner();
+  if (owner == nullptr || owner->IsLoading()) return;
+  for (int i = 0; i < owner->ComponentCount(); ++i)
+    if (dynamic_cast<TTranslator*>(owner->Components(i)) != nullptr) return;
+  auto translator = std::make_unique<TTranslator>(owner);
+  UniqueComponentName(*translator, "MainTranslator");
+  created_translator_ = translator.release();
+  created_translator_->FreeNotification(this);
 }
 
 // ---- properties ------------------------------------------------------------------------------
@@ -179,6 +199,7 @@ void TCustomInstall::Notification(TComponent* component, TOperation operation) {
     if (DefaultNetLocation() == component) DefaultNetLocation() = nullptr;
   }
   if (operation == opRemove && component == main_form_) main_form_ = nullptr;
+  if (operation == opRemove && component == created_translator_) created_translator_ = nullptr;
 }
 
 // ---- switches --------------------------------------------------------------------------------
@@ -256,7 +277,13 @@ void TCustomInstall::Loaded() {
     }
   }
 
-  if (InDesignMode(this)) return;
+  if (InDesignMode(this)) {
+    if (created_translator_ != nullptr) {
+      TComponent* created = std::exchange(created_translator_, nullptr);
+      created->Free();
+    }
+    return;
+  }
   if (HasSwitch('b')) {
     BuildFromBuildInf();
   } else if (HasSwitch('f')) {

@@ -138,6 +138,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   void ResumeAfterReboot() override;
   void Activate(TObject* sender);
   void FindMainForm();
+  void CreateMainTranslator();
 
  private:
   void ClearSwitches();
@@ -169,6 +170,8 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   std::string cleanup_batch_;
   bool batch_pending_ = false;
   TInstallOutcome outcome_ = TInstallOutcome::None;
+  // The translator the constructor made for a new project in a designer.
+  TComponent* created_translator_ = nullptr;
 };
 
 class TInstall : public TCustomInstall {

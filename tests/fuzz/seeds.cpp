@@ -13,6 +13,7 @@
 #include "install/attached_form.h"
 #include "platform/files.h"
 #include "platform/pe_version.h"
+#include "translate/builtin_texts.h"
 
 namespace vantorel::fuzz {
 namespace {
@@ -181,6 +182,17 @@ std::vector<Seed> FileLists() {
   };
 }
 
+// The language texts the programs carry, each as the file it is built from.
+std::vector<Seed> LanguageTexts() {
+  std::vector<Seed> seeds;
+  for (int i = 0; i < kLanguageCount; ++i) {
+    const TLanguageInfo& info = LanguageInfoAt(i);
+    std::string text = BuiltInLanguageText(info.ident);
+    seeds.push_back({info.file_name, std::vector<uint8_t>(text.begin(), text.end())});
+  }
+  return seeds;
+}
+
 }  // namespace
 
 std::vector<uint8_t> FileListRecord(int32_t size, double date, const std::string& name,
@@ -238,6 +250,7 @@ std::map<std::string, std::vector<Seed>> MakeSeeds(const SeedSources& sources) {
   seeds["pe_version"] = PeFiles(sources);
   seeds["version_block"] = VersionBlocks(sources);
   seeds["file_list"] = FileLists();
+  seeds["language"] = LanguageTexts();
   return seeds;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The seed inputs of the harnesses: valid archives, self-extracting files, forms, PE files with
-// version resources, version blocks and remote file lists, each made by the code that makes them
-// for real (the archive engine, the form writer, the step that attaches a form) or, for PE files,
-// the test libraries that the build compiles.
+// version resources, version blocks, remote file lists and language texts, each made by the code
+// that makes them for real (the archive engine, the form writer, the step that attaches a form, the
+// build that carries the language texts) or, for PE files, the test libraries that the build
+// compiles.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -11,8 +12,8 @@
 namespace vantorel::fuzz {
 
 // Every harness, by the name its program and folders carry.
-inline const char* const kHarnesses[] = {"archive",    "trailer",       "form",
-                                         "pe_version", "version_block", "file_list"};
+inline const char* const kHarnesses[] = {"archive",       "trailer",   "form",    "pe_version",
+                                         "version_block", "file_list", "language"};
 
 struct Seed {
   std::string name;
