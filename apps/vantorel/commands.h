@@ -17,5 +17,7 @@ bool ReadTextFile(const std::string& path, std::string& text);
 int CheckCommand(const Args& args, std::FILE* out, std::FILE* err);
 // program FORM -o PROGRAM [--engine ENGINE]
 int ProgramCommand(const Args& args, std::FILE* out, std::FILE* err);
+// build FORM -o DIR [--self-extracting] [--library DIR] [--engine ENGINE | --program PROGRAM]
+int BuildCommand(const Args& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vantorel

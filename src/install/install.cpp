@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "archive/compress.h"
 #include "dialogs/theme_bitmap.h"
 #include "model/exceptions.h"
 #include "model/install_file.h"
@@ -272,14 +273,6 @@ void TCustomInstall::Loaded() {
   }
 }
 
-void TCustomInstall::BuildFromBuildInf() {
-  throw IEInstall("Building a distribution (-b) is not available in this build");
-}
-
-void TCustomInstall::TransferToFloppies(const std::string&) {
-  throw IEInstall("Transferring a distribution to floppies (-f) is not available in this build");
-}
-
 void TCustomInstall::ResumeAfterReboot() {
   throw IEInstall("Resuming after a restart (-r) is not available in this build");
 }
@@ -319,9 +312,13 @@ void TCustomInstall::RunInstallation() {
         "into which you built the distributables. Example: -d \"-sC:\\My Build\".");
   InstallRecordKey() = FindInstallRecord(true);
   ClearUnfinished();
-  if (HasSwitch('e'))
-    throw IEInstall(
-        "Running from a self-extracting setup file (-e) is not available in this build");
+  if (HasSwitch('e')) {
+    // The main archive lies inside the self-extracting file, where its trailer says.
+    SelfExtractTrailer trailer;
+    ReadSelfExtractTrailer(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>()->Expand(this),
+                           trailer);
+    SharedArchiveEngine().SetOffset(trailer.files_first);
+  }
   ReadFileInformation();
   if (OnAfterInitialized) OnAfterInitialized(this);
   for (int code : {ccDialogPhaseStart, ccDialogPhase976, ccDialogPhase975, ccWelcomeNoManager,
