@@ -30,7 +30,7 @@ step "1. the example product, built from source by the win64 tree" \
 
 # The project names its files under C:\VantorelExample\files; natively drive C: is a folder.
 mkdir -p "$out/drive-c/VantorelExample/files"
-cp "$product/hello.exe" "$product/shared.dll" "$product/readme.txt" "$product/example.hlp" \
+cp -p "$product/hello.exe" "$product/shared.dll" "$product/readme.txt" "$product/example.hlp" \
   "$out/drive-c/VantorelExample/files/"
 export VANTOREL_DRIVE_C="$PWD/$out/drive-c"
 step "2. vantorel build examples/product.vform -o $out/dist --self-extracting" \

@@ -203,6 +203,7 @@ int BuildCommand(const Args& args, std::FILE* out, std::FILE* err) {
     };
   std::fprintf(out, "building %s into %s%s\n", o.form.c_str(), dir.c_str(),
                o.self_extracting ? " (self-extracting)" : "");
+  std::fflush(out);  // before the progress on the other stream
   try {
     install->Build(program, dir, o.self_extracting);
   } catch (const Exception& e) {
@@ -211,24 +212,41 @@ int BuildCommand(const Args& args, std::FILE* out, std::FILE* err) {
     return kExitFailed;
   }
   progress.End();
+  uint64_t program_size = 0;
+  platform::GetFileSize(program, program_size);
   if (made_program && install->UseLoadingProgram()) platform::DeleteFile(program);
 
+  // In: what the archives carry (the project's files, the install program and its presetup
+  // files); packed: the archives; the distribution adds the loader and, self-extracting, the
+  // archives again inside setup.exe.
+  int64_t carried = input_bytes;
+  if (install->UseLoadingProgram()) {
+    uint64_t size = 0;
+    carried += static_cast<int64_t>(program_size);
+    for (const std::string& line : *install->PresetupFiles())
+      if (platform::GetFileSize(line, size)) carried += static_cast<int64_t>(size);
+  }
   std::vector<std::pair<std::string, uint64_t>> files;
   ListOutput(dir, "", files);
   int archives = 0;
-  uint64_t output_bytes = 0;
+  uint64_t packed = 0, total = 0;
   for (const auto& [name, size] : files) {
     std::fprintf(out, "  %-24s %12llu bytes\n", name.c_str(),
                  static_cast<unsigned long long>(size));
-    output_bytes += size;
-    if (name.size() > 2 && name.compare(name.size() - 2, 2, ".1") == 0) ++archives;
+    total += size;
+    if (name.size() > 2 && name.compare(name.size() - 2, 2, ".1") == 0) {
+      ++archives;
+      packed += size;
+    }
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fprintf(out, "%d archive%s, %d file%s, %.2f MB in, %.2f MB out (%.0f%%), %.1f seconds\n",
+  std::fprintf(out,
+               "%d archive%s, %d file%s, %.2f MB in, %.2f MB packed (%.0f%%), distribution "
+               "%.2f MB, %.1f seconds\n",
                archives, archives == 1 ? "" : "s", progress.files(),
-               progress.files() == 1 ? "" : "s", input_bytes / 1048576.0, output_bytes / 1048576.0,
-               input_bytes > 0 ? 100.0 * static_cast<double>(output_bytes) / input_bytes : 0.0,
+               progress.files() == 1 ? "" : "s", carried / 1048576.0, packed / 1048576.0,
+               carried > 0 ? 100.0 * static_cast<double>(packed) / carried : 0.0, total / 1048576.0,
                seconds);
   return kExitOk;
 }
