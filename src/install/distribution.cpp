@@ -274,7 +274,7 @@ void TCustomInstall::WriteRemoteFileList() {
 void TCustomInstall::TransferToFloppies(const std::string& target) {
   TVtrlCompress& engine = SharedArchiveEngine();
   try {
-    TCursorScope hourglass(crHourGlass, main_form_);
+    TCursorScope hourglass(crHourGlass);
     Application().ProcessMessages();
     if (!HasSwitch('e'))
       throw IEInstall(
@@ -325,12 +325,7 @@ void TCustomInstall::TransferToFloppies(const std::string& target) {
         engine.OnStatus = nullptr;
       }
     } clear{engine};
-    engine.OnNewDisk = [this](TVtrlCompress*, int disk, std::string&) {
-      TCursorScope arrow(crDefault, main_form_);
-      if (Application().MessageBox(Format("Please insert disk %d", disk), "Setup",
-                                   MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
-        throw IEInstall("Aborted by user");
-    };
+    engine.OnNewDisk = [this](TVtrlCompress*, int disk, std::string&) { DiskPrompt(disk); };
     engine.OnStatus = [this](TVtrlCompress*, const TlzhFileStats&) {
       if (OnFloppyProgress) OnFloppyProgress(this);
       Application().ProcessMessages();
@@ -345,6 +340,13 @@ void TCustomInstall::TransferToFloppies(const std::string& target) {
   }
   Application().ProcessMessages();
   Application().Terminate();
+}
+
+void TCustomInstall::DiskPrompt(int disk) {
+  TCursorScope arrow(crDefault);
+  if (Application().MessageBox(Format("Please insert disk %d", disk), "Setup",
+                               MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    throw IEInstall("Aborted by user");
 }
 
 }  // namespace vantorel

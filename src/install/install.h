@@ -154,6 +154,8 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   // The other modes: each shows its error in a message box and ends the program.
   virtual void BuildFromBuildInf();
   virtual void TransferToFloppies(const std::string& target);
+  // Asks for disk `disk` of a transfer to floppies; Cancel raises "Aborted by user".
+  virtual void DiskPrompt(int disk);
   void ResumeAfterReboot() override;
   void Activate(TObject* sender);
   void FindMainForm();
