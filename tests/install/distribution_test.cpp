@@ -231,6 +231,33 @@ TEST_F(Distribution, SelfExtractingFileOfTheExamplesIsByteExact) {
   EXPECT_EQ(read.files_last, 21499);
 }
 
+TEST_F(Distribution, ASelfExtractingFileOf2GBIsRefusedBeforeAnythingIsWritten) {
+  TForm form(nullptr);
+  auto* install = new TInstall(&form);
+  const std::string exe = dir_ + "\\out\\setup.exe", s1 = dir_ + "\\out\\setup.1",
+                    f1 = dir_ + "\\out\\files.1";
+  WriteBytes(exe, Pattern(20000, 7));
+  WriteBytes(s1, Pattern(1000, 8));
+  {
+    // Sparse: 2 GB less 20,000 bytes, so that loader, archives and trailer pass 2^31 - 1.
+    platform::File big = platform::File::Open(f1, platform::Access::Write, platform::kShareNone,
+                                              platform::Disposition::CreateAlways);
+    ASSERT_TRUE(big.IsOpen());
+    ASSERT_GE(big.Seek((int64_t{1} << 31) - 20000 - 1, platform::SeekOrigin::Begin), 0);
+    ASSERT_EQ(big.Write("x", 1), 1);
+  }
+  try {
+    install->MakeSelfExtractingExe(exe, s1, f1);
+    ADD_FAILURE() << "joined";
+  } catch (const IEInstall& e) {
+    EXPECT_NE(e.Message().find("must stay below 2 GB"), std::string::npos) << e.Message();
+  }
+  uint64_t size = 0;
+  EXPECT_TRUE(platform::GetFileSize(exe, size));
+  EXPECT_EQ(size, 20000u);
+  platform::DeleteFile(f1);
+}
+
 TEST_F(Distribution, DamagedTrailersGiveTheExtractionInfoMessage) {
   const std::string exe = dir_ + "\\out\\setup.exe";
   const std::string good = Pattern(200, 4) + EncodeSelfExtractTrailer({100, 199, 0, 0});
@@ -304,6 +331,55 @@ TEST_F(Distribution, SelfExtractingBuildInstallsFromInsideTheSetupFile) {
   EXPECT_EQ(stamp, 0x5A8B6000u);
 }
 
+// Without a files.1 the trailer holds zeros for it, and the run reads its main archive from the
+// start of setup.exe; the files of a group with an archive of its own come from beside it.
+TEST_F(Distribution, WithoutAMainArchiveTheRunReadsFromOffsetZero) {
+  const std::string form =
+      "object Form1: TForm1\n"
+      "  object Install1: TInstall\n"
+      "    DestDirType = nil\n"
+      "    DestDir = '" +
+      dir_ +
+      "\\dest'\n"
+      "  end\n"
+      "  object Docs: TInstallFileGroup\n"
+      "    Container = Install1\n"
+      "    DestDirType = psContainerDestDir\n"
+      "    ArchiveFile = '\\docs.1'\n"
+      "    ArchiveFileType = psInstallSource\n"
+      "  end\n"
+      "  object Readme: TInstallFile\n"
+      "    Container = Docs\n"
+      "    DestDirType = psContainerDestDir\n"
+      "    ArchiveFileType = psContainerArchiveFile\n"
+      "    FileName = 'readme.txt'\n"
+      "    IncludeFromDir = '" +
+      dir_ +
+      "\\src'\n"
+      "    UniqueID = 1\n"
+      "  end\n"
+      "  object psContainerDestDir: TpsContainerDestDir\n  end\n"
+      "  object psContainerArchiveFile: TpsContainerArchiveFile\n  end\n"
+      "  object psInstallSource: TpsInstallSource\n  end\n"
+      "  object psMainArchiveFile: TpsMainArchiveFile\n  end\n"
+      "end\n";
+  const std::string out = dir_ + "\\out";
+  LoadForBuild(form)->Build(SetupProgramPath(), out, true);
+  root_.reset();
+  ASSERT_FALSE(platform::FileExists(out + "\\files.1"));
+  const std::string bytes = ReadBytes(out + "\\setup.exe");
+  ASSERT_GE(bytes.size(), 56u);
+  EXPECT_EQ(At32(bytes, bytes.size() - 56 + 24), 0);
+  EXPECT_EQ(At32(bytes, bytes.size() - 56 + 28), 0);
+
+  SharedArchiveEngine().SetOffset(12345);  // what an earlier run might have left
+  Run(form, {"-s" + out, "-esetup.exe"});
+  ASSERT_EQ(Install()->Outcome(), TInstallOutcome::Installed)
+      << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(SharedArchiveEngine().Offset(), 0);
+  EXPECT_EQ(ReadBytes(dir_ + "\\dest\\readme.txt"), "read me, then install");
+}
+
 TEST_F(Distribution, RunWithACutSetupFileFailsWithTheExtractionInfoMessage) {
   const std::string out = dir_ + "\\out";
   LoadForBuild(Form())->Build(SetupProgramPath(), out, true);
@@ -316,6 +392,15 @@ TEST_F(Distribution, RunWithACutSetupFileFailsWithTheExtractionInfoMessage) {
   EXPECT_NE(LastMessage().find("Could not read the extraction info from the archive file " + exe),
             std::string::npos);
   EXPECT_FALSE(platform::FileExists(dir_ + "\\dest\\readme.txt"));
+
+  // A file shorter than a trailer passed with -e.
+  WriteBytes(exe, std::string(55, 'x'));
+  Application().Reinitialize();
+  Run(Form(), {"-s" + out, "-esetup.exe"});
+  EXPECT_EQ(Install()->Outcome(), TInstallOutcome::Failed);
+  EXPECT_NE(LastMessage().find("Could not read the extraction info from the archive file " + exe),
+            std::string::npos)
+      << LastMessage();
 }
 
 TEST_F(Distribution, BuildRefusals) {
