@@ -60,5 +60,14 @@ for f in $(cd "$d/native" && find . -type f | sort); do
 done
 extra=$(cd "$d/wine" && find . -type f | sort | while read -r f; do [ -f "$d/native/$f" ] || echo "$f"; done)
 [ -z "$extra" ] || { echo "only under Wine: $extra"; failed=1; }
+
+echo "== the independent reading: vantorel list setup.exe, and --setup"
+listing=$("$vantorel" list "$d/native/setup.exe") || failed=1
+echo "$listing"
+grep -q '^self-extracting file:' <<<"$listing" || { echo "FAILED: no trailer found"; failed=1; }
+setup_listing=$("$vantorel" list --setup "$d/native/setup.exe") || failed=1
+echo "$setup_listing"
+grep -q 'setup.1 at offset' <<<"$setup_listing" && grep -q 'files.exe' <<<"$setup_listing" || {
+  echo "FAILED: setup.1 does not list the install program"; failed=1; }
 [ $failed -eq 0 ] && echo "PASSED: identical distributions" || echo "FAILED: the distributions differ"
 exit $failed

@@ -5,6 +5,8 @@
 // -e and removes the folder again; a cut or damaged setup.exe ends with a message and status 1.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "archive/self_extract.h"
 #include "install/attached_form.h"
 #include "model/symbolic_paths.h"
@@ -220,6 +222,43 @@ TEST_F(DistributionUnderWine, DamagedSetupFilesEndWithAMessageAndStatus1) {
     }
     ExpectNothingHalf();
     EXPECT_EQ(WorkingFolders(), folders) << "the working folder was left behind";
+  }
+}
+
+// -b under Windows: each refusal is a plain message box and status 1.
+TEST_F(DistributionUnderWine, BuildModeRefusalsEndWithTheirMessageAndStatus1) {
+  Build();
+  const std::string apps = Env("VANTOREL_BINARY_DIR") + "\\apps\\";
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::string message;
+  } cases[] = {
+      {"no BUILD.INF", [&] { platform::DeleteFile(dir_ + "\\prog\\BUILD.INF"); },
+       "Need to have a BUILD.INF file in this directory with the first line specifying the build "
+       "directory"},
+      {"an empty BUILD.INF", [&] { Write(dir_ + "\\prog\\BUILD.INF", ""); },
+       "Must be 1 line in BUILD.INF. This line should specify the build directory"},
+      {"no loader in the library",
+       [&] { platform::DeleteFile(dir_ + "\\lib\\VantorelLoadProgram.exe"); },
+       "The loader program " + dir_ + "\\lib\\VantorelLoadProgram.exe was not found"},
+      {"UseLoadingProgram False",
+       [&] {
+         AttachForm(apps + "vtsetup.exe",
+                    Replace(Form(), "UseLoadingProgram = True", "UseLoadingProgram = False"),
+                    program_);
+       },
+       "Cannot build a stand alone executable if the UseLoadingProgram property of the TInstall "
+       "is set to False"},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write(dir_ + "\\prog\\BUILD.INF", dist_ + "\r\n");
+    c.arrange();
+    platform::DeleteFile(transcript_);
+    EXPECT_EQ(RunProgram(program_, "-b"), 1u);
+    const std::string shown = ReadAll(transcript_);
+    EXPECT_NE(shown.find(Replace(c.message, "\\", "\\\\")), std::string::npos) << shown;
   }
 }
 
