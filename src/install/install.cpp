@@ -312,13 +312,16 @@ void TCustomInstall::RunInstallation() {
         "into which you built the distributables. Example: -d \"-sC:\\My Build\".");
   InstallRecordKey() = FindInstallRecord(true);
   ClearUnfinished();
+  // The main archive lies inside the self-extracting file where its trailer says, else it is a
+  // file of its own, read from its start.
+  int32_t main_archive_offset = 0;
   if (HasSwitch('e')) {
-    // The main archive lies inside the self-extracting file, where its trailer says.
     SelfExtractTrailer trailer;
     ReadSelfExtractTrailer(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>()->Expand(this),
                            trailer);
-    SharedArchiveEngine().SetOffset(trailer.files_first);
+    main_archive_offset = trailer.files_first;
   }
+  SharedArchiveEngine().SetOffset(main_archive_offset);
   ReadFileInformation();
   if (OnAfterInitialized) OnAfterInitialized(this);
   for (int code : {ccDialogPhaseStart, ccDialogPhase976, ccDialogPhase975, ccWelcomeNoManager,

@@ -9,6 +9,7 @@
 #include "archive/compress.h"
 #include "framework/application.h"
 #include "framework/headless/headless.h"
+#include "framework/streaming.h"
 #include "install/install.h"
 #include "model/install_file.h"
 #include "platform/files.h"
@@ -165,10 +166,8 @@ TEST_F(FloppyTransfer, SpansSeveralDisksWithAPromptForEach) {
   const std::string disk1 = dir_ + "\\disk1";
   EXPECT_TRUE(ReadBytes(disk1 + "\\setup.exe") == Pattern(20000, 1));
   EXPECT_TRUE(ReadBytes(disk1 + "\\setup.1") == Pattern(9000, 2));
-  // Every volume fits its disk, and read together they give the file back.
-  const std::string all = dir_ + "\\all";
-  ForceDirectories(all);
-  for (int disk = 1; disk < static_cast<int>(prompts.size()) + 1; ++disk) {
+  const int disks = static_cast<int>(prompts.size());
+  for (int disk = 1; disk <= disks; ++disk) {
     const std::string folder = dir_ + "\\disk" + std::to_string(disk);
     uint64_t on_disk = 0;
     for (const std::string& name : FilesIn(folder)) {
@@ -176,17 +175,52 @@ TEST_F(FloppyTransfer, SpansSeveralDisksWithAPromptForEach) {
       platform::GetFileSize(folder + "\\" + name, size);
       on_disk += size;
     }
+    EXPECT_GT(on_disk, 0u) << folder;
     EXPECT_LE(on_disk, 1440u * 1024u) << folder;
-    MoveAll(folder, all);
   }
-  TVtrlCompress engine(nullptr);
-  engine.SetCompressedFile(all + "\\files.1");
-  TStringList names;
-  names.Add(dir_ + "\\payload.bin");
-  engine.SetFilesToProcess(names);
-  engine.SetExtractDirectory(dir_ + "\\installed");
-  ForceDirectories(dir_ + "\\installed");
-  engine.Extract();
+
+  // Installing from the disks: disk 1 in the drive, and the install asks for each next one.
+  Application().Reinitialize();
+  MoveAll(disk1, drive_);
+  in_drive = 1;
+  std::vector<int> requests;
+  RegisterHandler<void(TCustomInstallFile*, int, std::string&)>(
+      "SwapDisk", [&](TCustomInstallFile*, int disk, std::string&) {
+        requests.push_back(disk);
+        MoveAll(drive_, dir_ + "\\disk" + std::to_string(in_drive));
+        MoveAll(dir_ + "\\disk" + std::to_string(disk), drive_);
+        in_drive = disk;
+      });
+  CommandLineParameters() = {"-d", "-sA:\\"};
+  Application().CreateFormFromText(
+      "object Form1: TForm1\n"
+      "  object Install1: TInstall\n"
+      "    DestDirType = nil\n"
+      "    DestDir = '" +
+      dir_ +
+      "\\installed'\n"
+      "    OnNewDisk = SwapDisk\n"
+      "  end\n"
+      "  object Data: TInstallFile\n"
+      "    Container = Install1\n"
+      "    DestDirType = psContainerDestDir\n"
+      "    ArchiveFileType = psContainerArchiveFile\n"
+      "    FileName = 'payload.bin'\n"
+      "    IncludeFromDir = '" +
+      dir_ +
+      "'\n"
+      "    UniqueID = 1\n"
+      "  end\n"
+      "  object psContainerDestDir: TpsContainerDestDir\n  end\n"
+      "  object psContainerArchiveFile: TpsContainerArchiveFile\n  end\n"
+      "  object psMainArchiveFile: TpsMainArchiveFile\n  end\n"
+      "end\n");
+  Application().Run();
+  auto* ui = dynamic_cast<headless::THeadlessBackend*>(&Application().Ui());
+  ASSERT_EQ(Install()->Outcome(), TInstallOutcome::Installed) << (ui ? ui->Transcript() : "");
+  std::vector<int> in_turn;
+  for (int disk = 2; disk <= disks; ++disk) in_turn.push_back(disk);
+  EXPECT_EQ(requests, in_turn);
   EXPECT_TRUE(ReadBytes(dir_ + "\\installed\\payload.bin") == payload_);
 }
 
