@@ -164,9 +164,8 @@ int BuildCommand(const Args& args, std::FILE* out, std::FILE* err) {
   bool made_program = false;
   if (program.empty()) {
     const std::string engine = o.engine.empty() ? FindWindowsProgram("vtsetup.exe") : o.engine;
-    if (!platform::FileExists(engine)) {
-      std::fprintf(err, "vantorel build: the install program %s was not found (--engine)\n",
-                   engine.c_str());
+    if (std::string problem = EngineProblem(engine); !problem.empty()) {
+      std::fprintf(err, "vantorel build: the engine %s: %s\n", engine.c_str(), problem.c_str());
       return kExitFailed;
     }
     program = AddBackslash(dir) + ChangeFileExt(ExtractFileName(o.form), ".exe");
