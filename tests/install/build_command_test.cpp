@@ -6,6 +6,7 @@
 
 #include "apps/vantorel/commands.h"
 #include "archive/self_extract.h"
+#include "dist_fixture.h"
 #include "framework/application.h"
 #include "install/install.h"
 #include "platform/files.h"
@@ -14,6 +15,8 @@
 
 namespace vantorel {
 namespace {
+
+using namespace dist_testing;
 
 struct Result {
   int code;
@@ -29,42 +32,35 @@ std::string Drain(std::FILE* f) {
   return text;
 }
 
-void Write(const std::string& path, const std::string& bytes) {
-  platform::File f = platform::File::Open(path, platform::Access::Write, platform::kShareRead,
-                                          platform::Disposition::CreateAlways);
-  ASSERT_TRUE(f.IsOpen()) << path;
-  ASSERT_EQ(f.Write(bytes.data(), bytes.size()), static_cast<int64_t>(bytes.size()));
-}
-
 class BuildCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Application().Reinitialize();
     dir_ = ChangeFileExt(GetTempFile(false), ".bld");
     ForceDirectories(dir_ + "\\lib");
-    Write(dir_ + "\\lib\\VantorelLoadProgram.exe", std::string(20000, 'L'));
-    Write(dir_ + "\\program.exe", std::string(3000, 'P'));
-    Write(dir_ + "\\readme.txt", "read me");
-    Write(dir_ + "\\not-an-engine.exe", "MZ and nothing else");
+    WriteBytes(dir_ + "\\lib\\VantorelLoadProgram.exe", std::string(20000, 'L'));
+    WriteBytes(dir_ + "\\program.exe", std::string(3000, 'P'));
+    WriteBytes(dir_ + "\\readme.txt", "read me");
+    WriteBytes(dir_ + "\\not-an-engine.exe", "MZ and nothing else");
     form_ = dir_ + "\\project.vform";
-    Write(form_,
-          "object Form1: TForm1\n"
-          "  object Install1: TInstall\n"
-          "  end\n"
-          "  object Readme: TInstallFile\n"
-          "    Container = Install1\n"
-          "    DestDirType = psContainerDestDir\n"
-          "    ArchiveFileType = psContainerArchiveFile\n"
-          "    FileName = 'readme.txt'\n"
-          "    IncludeFromDir = '" +
-              dir_ +
-              "'\n"
-              "  end\n"
-              "  object psContainerDestDir: TpsContainerDestDir\n  end\n"
-              "  object psContainerArchiveFile: TpsContainerArchiveFile\n  end\n"
-              "  object psMainArchiveFile: TpsMainArchiveFile\n  end\n"
-              "  object psProgramFiles: TpsProgramFiles\n  end\n"
-              "end\n");
+    WriteBytes(form_,
+               "object Form1: TForm1\n"
+               "  object Install1: TInstall\n"
+               "  end\n"
+               "  object Readme: TInstallFile\n"
+               "    Container = Install1\n"
+               "    DestDirType = psContainerDestDir\n"
+               "    ArchiveFileType = psContainerArchiveFile\n"
+               "    FileName = 'readme.txt'\n"
+               "    IncludeFromDir = '" +
+                   dir_ +
+                   "'\n"
+                   "  end\n"
+                   "  object psContainerDestDir: TpsContainerDestDir\n  end\n"
+                   "  object psContainerArchiveFile: TpsContainerArchiveFile\n  end\n"
+                   "  object psMainArchiveFile: TpsMainArchiveFile\n  end\n"
+                   "  object psProgramFiles: TpsProgramFiles\n  end\n"
+                   "end\n");
   }
   void TearDown() override {
     Application().Reinitialize();
@@ -83,8 +79,9 @@ class BuildCommandTest : public ::testing::Test {
 
 TEST_F(BuildCommandTest, RefusalsAndTheirExitCodes) {
   const std::string out = dir_ + "\\dist";
-  Write(dir_ + "\\broken.vform", "object Form1: TForm1\n  object X: TNoSuchClass\n  end\nend\n");
-  Write(dir_ + "\\empty.vform", "object Form1: TForm1\nend\n");
+  WriteBytes(dir_ + "\\broken.vform",
+             "object Form1: TForm1\n  object X: TNoSuchClass\n  end\nend\n");
+  WriteBytes(dir_ + "\\empty.vform", "object Form1: TForm1\nend\n");
   struct Case {
     Args args;
     int code;

@@ -10,6 +10,7 @@
 
 #include "archive/compress.h"
 #include "archive/self_extract.h"
+#include "dist_fixture.h"
 #include "framework/application.h"
 #include "framework/headless/headless.h"
 #include "framework/streaming.h"
@@ -26,49 +27,12 @@
 namespace vantorel {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  platform::File f = platform::File::Open(path, platform::Access::Read, platform::kShareRead,
-                                          platform::Disposition::OpenExisting);
-  std::string bytes;
-  char block[4096];
-  for (int64_t n; f.IsOpen() && (n = f.Read(block, sizeof block)) > 0;) bytes.append(block, n);
-  return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  platform::File f = platform::File::Open(path, platform::Access::Write, platform::kShareNone,
-                                          platform::Disposition::CreateAlways);
-  ASSERT_TRUE(f.IsOpen()) << path;
-  ASSERT_EQ(f.Write(bytes.data(), bytes.size()), static_cast<int64_t>(bytes.size()));
-  ASSERT_TRUE(f.SetDosDateTime(0x5A8B6000));
-}
-
-// Bytes that do not repeat, so that a part copied to the wrong place shows.
-std::string Pattern(size_t size, uint32_t seed) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    bytes[i] = static_cast<char>(seed >> 16);
-  }
-  return bytes;
-}
+using namespace dist_testing;
 
 int32_t At32(const std::string& bytes, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
   return static_cast<int32_t>(v);
-}
-
-void ClearTree(const std::string& dir) {
-  std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(dir, "*", entries)) return;
-  for (const auto& e : entries) {
-    if (e.attributes & platform::kAttrDirectory)
-      ClearTree(dir + "\\" + e.name);
-    else
-      platform::DeleteFile(dir + "\\" + e.name);
-  }
-  platform::RemoveDirectory(dir);
 }
 
 std::vector<std::string> MessageTexts() {

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "archive/compress.h"
+#include "dist_fixture.h"
 #include "framework/application.h"
 #include "framework/headless/headless.h"
 #include "framework/streaming.h"
@@ -41,39 +42,7 @@ VANTOREL_CLASS(TFloppyTestInstall, TInstall) {}
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  platform::File f = platform::File::Open(path, platform::Access::Read, platform::kShareRead,
-                                          platform::Disposition::OpenExisting);
-  std::string bytes;
-  char block[65536];
-  for (int64_t n; f.IsOpen() && (n = f.Read(block, sizeof block)) > 0;) bytes.append(block, n);
-  return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  platform::File f = platform::File::Open(path, platform::Access::Write, platform::kShareNone,
-                                          platform::Disposition::CreateAlways);
-  ASSERT_TRUE(f.IsOpen()) << path;
-  ASSERT_EQ(f.Write(bytes.data(), bytes.size()), static_cast<int64_t>(bytes.size()));
-}
-
-std::string Pattern(size_t size, uint32_t seed) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    bytes[i] = static_cast<char>(seed >> 16);
-  }
-  return bytes;
-}
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<platform::DirEntry> entries;
-  std::vector<std::string> names;
-  if (platform::ListDirectory(dir, "*", entries))
-    for (const auto& e : entries)
-      if (!(e.attributes & platform::kAttrDirectory)) names.push_back(e.name);
-  return names;
-}
+using namespace dist_testing;
 
 void MoveAll(const std::string& from, const std::string& to) {
   ForceDirectories(to);

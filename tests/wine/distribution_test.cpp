@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "../install/dist_fixture.h"
 #include "archive/self_extract.h"
 #include "install/attached_form.h"
 #include "model/symbolic_paths.h"
@@ -22,34 +23,14 @@
 namespace vantorel {
 namespace {
 
-constexpr uint32_t kStamp = 0x5A8B6000;  // 11 April 2025, 12:00
 constexpr char kExampleSource[] = "C:\\VantorelExample\\files";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Files Example";
 constexpr char kSearchPathKey[] = "Software\\Borland\\Delphi\\3.0\\Library";
 
+using namespace dist_testing;
 using testing::Env;
 using testing::ReadAll;
-
-void Write(const std::string& path, const std::string& bytes) {
-  platform::File f =
-      platform::File::Open(path, platform::Access::Write, 0, platform::Disposition::CreateAlways);
-  ASSERT_TRUE(f.IsOpen()) << path;
-  ASSERT_EQ(f.Write(bytes.data(), bytes.size()), static_cast<int64_t>(bytes.size()));
-  ASSERT_TRUE(f.SetDosDateTime(kStamp));
-}
-
-void ClearTree(const std::string& dir) {
-  std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(dir, "*", entries)) return;
-  for (const auto& e : entries) {
-    if (e.attributes & platform::kAttrDirectory)
-      ClearTree(dir + "\\" + e.name);
-    else
-      platform::DeleteFile(dir + "\\" + e.name);
-  }
-  platform::RemoveDirectory(dir);
-}
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -117,8 +98,8 @@ class DistributionUnderWine : public ::testing::Test {
   // The user's side of a build: the install program, BUILD.INF beside it and the library folder.
   void Build() {
     const std::string apps = Env("VANTOREL_BINARY_DIR") + "\\apps\\";
-    Write(dir_ + "\\src\\readme.txt", "read me");
-    Write(dir_ + "\\src\\example.hlp", std::string(40000, 'h'));
+    WriteBytes(dir_ + "\\src\\readme.txt", "read me");
+    WriteBytes(dir_ + "\\src\\example.hlp", std::string(40000, 'h'));
     const std::string payloads = Env(VT_PAYLOADS_ENV);
     if (!payloads.empty()) {
       ASSERT_TRUE(
@@ -127,15 +108,15 @@ class DistributionUnderWine : public ::testing::Test {
                                               0, platform::Disposition::OpenExisting);
       ASSERT_TRUE(f.SetDosDateTime(kStamp));
     } else {
-      Write(dir_ + "\\src\\shared.dll", "a shared library");
+      WriteBytes(dir_ + "\\src\\shared.dll", "a shared library");
     }
     ASSERT_TRUE(platform::CopyFile(apps + "VantorelLoadProgram.exe",
                                    dir_ + "\\lib\\VantorelLoadProgram.exe", false));
-    Write(dir_ + "\\lib\\T32V35.TXT", "");
+    WriteBytes(dir_ + "\\lib\\T32V35.TXT", "");
     WriteRegString(kRootCurrentUser, kSearchPathKey, "SearchPath", dir_ + "\\lib");
     program_ = dir_ + "\\prog\\files.exe";
     AttachForm(apps + "vtsetup.exe", Form(), program_);
-    Write(dir_ + "\\prog\\BUILD.INF", dist_ + "\r\n");
+    WriteBytes(dir_ + "\\prog\\BUILD.INF", dist_ + "\r\n");
     ASSERT_EQ(RunProgram(program_, "-b"), 0u) << ReadAll(transcript_);
     setup_ = dist_ + "\\setup.exe";
     SelfExtractTrailer trailer;
@@ -210,7 +191,7 @@ TEST_F(DistributionUnderWine, DamagedSetupFilesEndWithAMessageAndStatus1) {
     SCOPED_TRACE(c.what);
     ClearTree(dest_);
     platform::DeleteFile(transcript_);
-    Write(setup_, c.bytes);
+    WriteBytes(setup_, c.bytes);
     const int folders = WorkingFolders();
     EXPECT_EQ(RunProgram(setup_), 1u);
     const std::string shown = ReadAll(transcript_);
@@ -237,7 +218,7 @@ TEST_F(DistributionUnderWine, BuildModeRefusalsEndWithTheirMessageAndStatus1) {
       {"no BUILD.INF", [&] { platform::DeleteFile(dir_ + "\\prog\\BUILD.INF"); },
        "Need to have a BUILD.INF file in this directory with the first line specifying the build "
        "directory"},
-      {"an empty BUILD.INF", [&] { Write(dir_ + "\\prog\\BUILD.INF", ""); },
+      {"an empty BUILD.INF", [&] { WriteBytes(dir_ + "\\prog\\BUILD.INF", ""); },
        "Must be 1 line in BUILD.INF. This line should specify the build directory"},
       {"no loader in the library",
        [&] { platform::DeleteFile(dir_ + "\\lib\\VantorelLoadProgram.exe"); },
@@ -253,7 +234,7 @@ TEST_F(DistributionUnderWine, BuildModeRefusalsEndWithTheirMessageAndStatus1) {
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Write(dir_ + "\\prog\\BUILD.INF", dist_ + "\r\n");
+    WriteBytes(dir_ + "\\prog\\BUILD.INF", dist_ + "\r\n");
     c.arrange();
     platform::DeleteFile(transcript_);
     EXPECT_EQ(RunProgram(program_, "-b"), 1u);
