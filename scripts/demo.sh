@@ -1,30 +1,79 @@
 #!/usr/bin/env bash
-# The demo of the README: build the example's install program and run it under Wine, headless.
-set -euo pipefail
+# The demo of the README: the main job of the product, end to end. The example product is built
+# from source, `vantorel build` makes its self-extracting setup.exe natively, and setup.exe is
+# started under Wine as a customer would (headless): the loader unpacks the install program, which
+# installs every file from inside setup.exe. Then the installed program runs, and what was
+# installed is shown. Each step prints its exit status.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 out=build/demo
+vantorel=build/host/apps/vantorel
+product=build/win64/examples/product
+export WINEPREFIX="$PWD/$out/wineprefix"
+rm -rf "$out/drive-c" "$out/dist" "$out/customer download" "$out/transcript.txt"
 mkdir -p "$out"
-rm -f "$out/transcript.txt"
+failed=0
+step() {  # step TITLE COMMAND...: runs a step and reports its status
+  local title=$1
+  shift
+  echo
+  echo "== $title"
+  "$@"
+  local status=$?
+  echo "-- exit status $status"
+  [ $status -eq 0 ] || failed=1
+  return $status
+}
 
-echo "== vantorel check examples/minimal.vform"
-build/host/apps/vantorel check examples/minimal.vform
+step "1. the example product, built from source by the win64 tree" \
+  ls -l "$product/hello.exe" "$product/shared.dll" "$product/readme.txt" "$product/example.hlp"
+
+# The project names its files under C:\VantorelExample\files; natively drive C: is a folder.
+mkdir -p "$out/drive-c/VantorelExample/files"
+cp -p "$product/hello.exe" "$product/shared.dll" "$product/readme.txt" "$product/example.hlp" \
+  "$out/drive-c/VantorelExample/files/"
+export VANTOREL_DRIVE_C="$PWD/$out/drive-c"
+step "2. vantorel build examples/product.vform -o $out/dist --self-extracting" \
+  "$vantorel" build examples/product.vform -o "$out/dist" --self-extracting
+unset VANTOREL_DRIVE_C
+
+step "3. vantorel list setup.exe (the main archive inside it)" "$vantorel" list "$out/dist/setup.exe"
+step "   vantorel list --setup setup.exe (the install program inside it)" \
+  "$vantorel" list --setup "$out/dist/setup.exe"
+
+# The customer gets setup.exe alone, into a folder whose name holds a space.
+mkdir -p "$out/customer download"
+cp "$out/dist/setup.exe" "$out/customer download/"
+step "4. wine \"$out/customer download/setup.exe\"   (headless; transcript in $out/transcript.txt)" \
+  env VANTOREL_UI=headless VANTOREL_TRANSCRIPT="$out/transcript.txt" \
+  scripts/wine-run "$out/customer download/setup.exe"
+echo "   (0 installed, 1 failed, 2 cancelled, 3 restart pending)"
+echo "   what the install showed:"
+sed 's/^/   | /' "$out/transcript.txt" 2>/dev/null
+leftover=$(find "$WINEPREFIX/drive_c/users" -maxdepth 5 -type d -name 'vtl*' 2>/dev/null)
+echo "   working folders left in the temporary folder: ${leftover:-none}"
+[ -z "$leftover" ] || failed=1
+
+step "5. the installed program: C:\\Program Files\\Vantorel Files Example\\hello.exe" \
+  scripts/wine-run 'C:\Program Files\Vantorel Files Example\hello.exe'
+
+dest="$WINEPREFIX/drive_c/Program Files/Vantorel Files Example"
+echo
+echo "== 6. what was installed"
+(cd "$dest" 2>/dev/null && find . -type f -printf '   %-22p %8s bytes  %TY-%Tm-%Td %TH:%TM\n' | sort) ||
+  { echo "   (nothing under $dest)"; failed=1; }
+echo "   the uninstall key:"
+scripts/wine-run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Files Example' \
+  /s 2>&1 | tr -d '\r' | sed '/^$/d; s/^/   /'
 
 echo
-echo "== vantorel program examples/minimal.vform -o $out/minimal.exe"
-build/host/apps/vantorel program examples/minimal.vform -o "$out/minimal.exe" \
-  --engine build/win64/apps/vtsetup.exe
+echo "== 7. remove it again: not yet (the uninstaller, uninstall.exe, is still to come)"
 
 echo
-echo "== wine $out/minimal.exe -d \"-sC:\\dist\"   (headless; transcript in $out/transcript.txt)"
-set +e
-VANTOREL_UI=headless VANTOREL_TRANSCRIPT="$out/transcript.txt" \
-  scripts/wine-run "$out/minimal.exe" -d '-sC:\dist'
-status=$?
-set -e
-echo "exit status: $status (0 installed, 1 failed, 2 cancelled, 3 restart pending)"
+echo "== the minimal project still loads and runs: vantorel check examples/minimal.vform"
+"$vantorel" check examples/minimal.vform >/dev/null && echo "-- exit status 0" ||
+  { echo "-- failed"; failed=1; }
+
 echo
-echo "== what the install showed"
-cat "$out/transcript.txt" 2>/dev/null || echo "(nothing)"
-echo
-echo "== its install record after the run (gone when the run ended)"
-scripts/wine-run reg query 'HKLM\SOFTWARE\Vantorel' 2>&1 | tr -d '\r' | sed '/^$/d' || true
+[ $failed -eq 0 ] && echo "demo: every step succeeded" || echo "demo: a step failed (see above)"
+exit $failed

@@ -19,6 +19,9 @@ struct Command {
 int Help(const Args& args);
 int Check(const Args& args);
 int Program(const Args& args);
+int Build(const Args& args) {
+  return BuildCommand(args, stdout, stderr);
+}
 int List(const Args& args) {
   return cli::ListArchive(args, stdout, stderr);
 }
@@ -29,6 +32,8 @@ int Extract(const Args& args) {
 const Command kCommands[] = {
     {"check", "check FORM", "read a project form and print its component tree", Check},
     {"program", "program FORM -o PROGRAM", "attach a project form to the install program", Program},
+    {"build", "build FORM -o DIR", "build the distribution of a project (--self-extracting)",
+     Build},
     {"list", "list ARCHIVE", "list the files of an archive (--offset N, --setup)", List},
     {"extract", "extract ARCHIVE -C DIR",
      "extract its files, or the NAMES given (--offset N, --setup, --overwrite RULE)", Extract},
@@ -41,14 +46,22 @@ void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "\nexit codes:\n"
                "  0  success\n"
-               "  1  the form has errors (printed as FILE:LINE: message)\n"
+               "  1  the form has errors (printed as FILE:LINE: message), or has no TInstall\n"
                "  2  usage error\n"
                "  3  the command failed: a file could not be read or written, the engine is not\n"
                "     the install program, an archive cannot be read, or a file of it cannot be\n"
-               "     extracted\n"
+               "     extracted, or a build failed (the engine's message says why)\n"
                "\nprogram options:\n"
                "  --engine ENGINE  the install program to attach the form to (default: the\n"
-               "                   vtsetup.exe beside this program); -o must name another file\n");
+               "                   vtsetup.exe beside this program); -o must name another file\n"
+               "\nbuild options:\n"
+               "  -o DIR             the distribution folder (created)\n"
+               "  --self-extracting  join setup.exe, setup.1 and files.1 into one setup.exe\n"
+               "  --library DIR      where VantorelLoadProgram.exe is taken from (default: beside\n"
+               "                     this program, else the win64 build tree's apps folder)\n"
+               "  --engine ENGINE    the install program the form is attached to (as program)\n"
+               "  --program PROGRAM  an install program that already carries the form, packed\n"
+               "                     as it is (its name and date kept)\n");
 }
 
 int Help(const Args&) {

@@ -25,21 +25,6 @@ std::string DefaultEngine() {
   return AddBackslash(ExtractFileDir(platform::GetModuleFileName())) + "vtsetup.exe";
 }
 
-// Why `engine` cannot be the install program, or "" when it can: a form attached to anything
-// else makes a file that runs as something else, or not at all, and nobody would notice before
-// the users do.
-std::string EngineProblem(const std::string& engine) {
-  platform::File file = platform::File::Open(engine, platform::Access::Read,
-                                             platform::kShareRead | platform::kShareWrite,
-                                             platform::Disposition::OpenExisting);
-  if (!file.IsOpen()) return "cannot read the file";
-  if (!platform::IsPeProgram(file)) return "not a Windows program";
-  std::vector<uint8_t> marker;
-  if (!platform::ReadPeResource(file, kRtRcData, kEngineMarker, marker))
-    return "a Windows program, but not the install program vtsetup.exe";
-  return "";
-}
-
 // The full path, with "." and ".." resolved and the separators unified, upper-cased; on Linux the
 // host path behind a mapped drive. Two names of one file compare equal unless a link stands
 // between them: the platform layer has no notion of file identity to ask instead. Case is ignored
@@ -101,6 +86,21 @@ bool ReadTextFile(const std::string& path, std::string& text) {
   int64_t n;
   while ((n = file.Read(buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
   return n == 0;
+}
+
+// Why `engine` cannot be the install program, or "" when it can: a form attached to anything
+// else makes a file that runs as something else, or not at all, and nobody would notice before
+// the users do.
+std::string EngineProblem(const std::string& engine) {
+  platform::File file = platform::File::Open(engine, platform::Access::Read,
+                                             platform::kShareRead | platform::kShareWrite,
+                                             platform::Disposition::OpenExisting);
+  if (!file.IsOpen()) return "cannot read the file";
+  if (!platform::IsPeProgram(file)) return "not a Windows program";
+  std::vector<uint8_t> marker;
+  if (!platform::ReadPeResource(file, kRtRcData, kEngineMarker, marker))
+    return "a Windows program, but not the install program vtsetup.exe";
+  return "";
 }
 
 int ProgramCommand(const Args& args, std::FILE* out, std::FILE* err) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "archive/compress.h"
 #include "dialogs/theme_bitmap.h"
 #include "model/exceptions.h"
 #include "model/install_file.h"
@@ -301,14 +302,6 @@ void TCustomInstall::Loaded() {
   }
 }
 
-void TCustomInstall::BuildFromBuildInf() {
-  throw IEInstall("Building a distribution (-b) is not available in this build");
-}
-
-void TCustomInstall::TransferToFloppies(const std::string&) {
-  throw IEInstall("Transferring a distribution to floppies (-f) is not available in this build");
-}
-
 void TCustomInstall::Activate(TObject* sender) {
   if (started_) return;
   if (saved_on_activate_) saved_on_activate_(sender);
@@ -344,9 +337,16 @@ void TCustomInstall::RunInstallation() {
         "into which you built the distributables. Example: -d \"-sC:\\My Build\".");
   InstallRecordKey() = FindInstallRecord(true);
   ClearUnfinished();
-  if (HasSwitch('e'))
-    throw IEInstall(
-        "Running from a self-extracting setup file (-e) is not available in this build");
+  // The main archive lies inside the self-extracting file where its trailer says, else it is a
+  // file of its own, read from its start.
+  int32_t main_archive_offset = 0;
+  if (HasSwitch('e')) {
+    SelfExtractTrailer trailer;
+    ReadSelfExtractTrailer(StandardPathSpecifiers().FindByClass<TpsMainArchiveFile>()->Expand(this),
+                           trailer);
+    main_archive_offset = trailer.files_first;
+  }
+  SharedArchiveEngine().SetOffset(main_archive_offset);
   ReadFileInformation();
   if (OnAfterInitialized) OnAfterInitialized(this);
   for (int code : {ccDialogPhaseStart, ccDialogPhase976, ccDialogPhase975, ccWelcomeNoManager,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/date_time.h"
+#include "archive/self_extract.h"
 #include "framework/application.h"
 #include "model/file_container.h"
 
@@ -110,6 +111,18 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   std::string ProductName() const override { return information_.ProductName; }
   bool Running() const override { return running_; }
 
+  // The distribution: setup.exe and setup.1, the self-extracting file, the build (-b).
+  virtual void CopyLoaderProgram(const std::string& build_dir, const std::string& program);
+  virtual void CreateSetupArchive(const std::string& build_dir, const std::string& program);
+  virtual void MakeSelfExtractingExe(const std::string& setup_exe, const std::string& setup_1,
+                                     const std::string& files_1);
+  virtual void Build(const std::string& program, const std::string& build_dir,
+                     bool self_extracting);
+  void Compress(TCompressOptions options) override;
+  virtual void WriteRemoteFileList();
+  // The blocks of 8 KB the last transfer to floppies wrote "setup.1" in.
+  int FloppyBlocksOfSetup() const { return floppy_blocks_; }
+
   TForm* MainForm() const { return main_form_; }
   int UnfinishedCount() const { return unfinished_count_; }
   TInstallOutcome Outcome() const { return outcome_; }
@@ -128,13 +141,21 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   TNotifyEvent OnBeforeNotifyBadInstall;
   TNotifyEvent OnAfterNotifyBadInstall;
   TUserAbortEvent OnUserAbort;
+  // Hooks of the build and the transfer to floppies; no form names them.
+  TNotifyEvent OnBeforeCopyProgram, OnAfterCopyProgram;
+  TNotifyEvent OnBeforeCreateSetupArchive, OnAfterCreateSetupArchive;
+  TNotifyEvent OnBeforeSelfExtract, OnAfterSelfExtract;
+  TNotifyEvent OnBeforeBuild, OnAfterBuild;
+  TNotifyEvent OnFloppyProgress;
 
   void Notification(TComponent* component, TOperation operation) override;
 
  protected:
-  // The operations of the other modes; each raises until its part of the engine exists.
+  // The other modes: each shows its error in a message box and ends the program.
   virtual void BuildFromBuildInf();
   virtual void TransferToFloppies(const std::string& target);
+  // Asks for disk `disk` of a transfer to floppies; Cancel raises "Aborted by user".
+  virtual void DiskPrompt(int disk);
   void ResumeAfterReboot() override;
   void Activate(TObject* sender);
   void FindMainForm();
@@ -172,6 +193,7 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   TInstallOutcome outcome_ = TInstallOutcome::None;
   // The translator the constructor made for a new project in a designer.
   TComponent* created_translator_ = nullptr;
+  int floppy_blocks_ = 0;
 };
 
 class TInstall : public TCustomInstall {
@@ -197,5 +219,14 @@ std::string CleanupBatchText(const std::string& program, const std::string& batc
 // Reads a remote file list ("filelist.lst") and gives each record's size, date and version to
 // the install file of that name. Raises IEInstall when the file is short.
 void ApplyRemoteFileList(const std::string& path);
+
+// The compress options of a build, by the distribution type.
+TCompressOptions BuildCompressOptions(TDistributeType type);
+// Reads the trailer of a self-extracting file; IEInstall with the extraction-info message when
+// the file is short, unreadable, or ends in no trailer whose positions fit inside it.
+void ReadSelfExtractTrailer(const std::string& path, SelfExtractTrailer& trailer);
+// Where the builder's programs (the loader) are taken from; when empty, the library directory
+// the registry names. The native builder sets it.
+std::string& LibraryDirectoryOverride();
 
 }  // namespace vantorel

@@ -67,6 +67,11 @@ class TCustomInstallFile : public TFileRelated {
   uint8_t CompressedMarker() const { return compressed_marker_; }
   bool NetArchived() const { return net_archived_ != 0; }
   void SetNetArchived(bool v) { net_archived_ = v ? 1 : 0; }
+  // A new build forgets that the file was compressed or archived for the net by an earlier one.
+  void ClearBuildMarks() {
+    compressed_marker_ = 0;
+    net_archived_ = 0;
+  }
   const std::string& LastArchivePath() const { return last_archive_path_; }
 
   bool TargetExisted() const { return target_existed_; }

@@ -4,6 +4,7 @@
 // The input is the whole file.
 #include <cstdio>
 
+#include "archive/self_extract.h"
 #include "archive_commands.h"
 #include "framework/exception.h"
 #include "install/attached_form.h"
@@ -22,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cli::ReadSelfExtractParts(path, parts) &&
       (parts.setup_start >= file_size || parts.files_start >= file_size)) {
     fuzz::Finding("a part begins past the end of the file");
+  }
+  // The reader of the install program and the loader: a trailer it accepts lies inside the file.
+  SelfExtractTrailer trailer;
+  if (ReadSelfExtractTrailerOf(path, trailer) == TrailerProblem::None &&
+      !TrailerFitsFile(trailer, file_size)) {
+    fuzz::Finding("an accepted trailer names bytes outside the file or overlapping parts");
   }
   for (const auto& args :
        {std::vector<std::string>{path}, std::vector<std::string>{path, "--setup"}}) {

@@ -204,7 +204,6 @@ TEST_F(InstallRun, CommandLineErrorsFailTheLoad) {
        "reboot)"},
       {{"-sC:\\d", "-"}, "Invalid parameter <->."},
       {{"-q"}, "Invalid parameter <-q>."},
-      {{"-b"}, "Building a distribution (-b) is not available in this build"},
   };
   for (const Case& c : cases) {
     Application().Reinitialize();

@@ -1,0 +1,128 @@
+// `vantorel build`: what it refuses and with which exit code, and a build that goes through.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "apps/vantorel/commands.h"
+#include "archive/self_extract.h"
+#include "dist_fixture.h"
+#include "framework/application.h"
+#include "install/install.h"
+#include "platform/files.h"
+#include "routines/strings.h"
+#include "routines/system_routines.h"
+
+namespace vantorel {
+namespace {
+
+using namespace dist_testing;
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+std::string Drain(std::FILE* f) {
+  std::string text;
+  std::rewind(f);
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+class BuildCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application().Reinitialize();
+    dir_ = ChangeFileExt(GetTempFile(false), ".bld");
+    ForceDirectories(dir_ + "\\lib");
+    WriteBytes(dir_ + "\\lib\\VantorelLoadProgram.exe", std::string(20000, 'L'));
+    WriteBytes(dir_ + "\\program.exe", std::string(3000, 'P'));
+    WriteBytes(dir_ + "\\readme.txt", "read me");
+    WriteBytes(dir_ + "\\not-an-engine.exe", "MZ and nothing else");
+    form_ = dir_ + "\\project.vform";
+    WriteBytes(form_,
+               "object Form1: TForm1\n"
+               "  object Install1: TInstall\n"
+               "  end\n"
+               "  object Readme: TInstallFile\n"
+               "    Container = Install1\n"
+               "    DestDirType = psContainerDestDir\n"
+               "    ArchiveFileType = psContainerArchiveFile\n"
+               "    FileName = 'readme.txt'\n"
+               "    IncludeFromDir = '" +
+                   dir_ +
+                   "'\n"
+                   "  end\n"
+                   "  object psContainerDestDir: TpsContainerDestDir\n  end\n"
+                   "  object psContainerArchiveFile: TpsContainerArchiveFile\n  end\n"
+                   "  object psMainArchiveFile: TpsMainArchiveFile\n  end\n"
+                   "  object psProgramFiles: TpsProgramFiles\n  end\n"
+                   "end\n");
+  }
+  void TearDown() override {
+    Application().Reinitialize();
+    LibraryDirectoryOverride().clear();
+  }
+  Result Build(const Args& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int code = BuildCommand(args, out, err);
+    Result r{code, Drain(out), Drain(err)};
+    Application().Reinitialize();
+    return r;
+  }
+  std::string dir_, form_;
+};
+
+TEST_F(BuildCommandTest, RefusalsAndTheirExitCodes) {
+  const std::string out = dir_ + "\\dist";
+  WriteBytes(dir_ + "\\broken.vform",
+             "object Form1: TForm1\n  object X: TNoSuchClass\n  end\nend\n");
+  WriteBytes(dir_ + "\\empty.vform", "object Form1: TForm1\nend\n");
+  struct Case {
+    Args args;
+    int code;
+    const char* says;
+  } cases[] = {
+      {{form_}, kExitUsage, "-o DIR is required"},
+      {{"-o", out}, kExitUsage, "no form given"},
+      {{form_, "-o", out, "--fast"}, kExitUsage, "unknown option --fast"},
+      {{form_, "-o", out, "--engine", "a", "--program", "b"}, kExitUsage, "exclude each other"},
+      {{form_, "-o"}, kExitUsage, "-o needs a value"},
+      {{dir_ + "\\missing.vform", "-o", out}, kExitFailed, "cannot read the file"},
+      {{dir_ + "\\broken.vform", "-o", out}, kExitFormErrors, "TNoSuchClass"},
+      {{dir_ + "\\empty.vform", "-o", out}, kExitFormErrors, "no install component"},
+      {{form_, "-o", out, "--engine", dir_ + "\\not-an-engine.exe"},
+       kExitFailed,
+       "not a Windows program"},
+      {{form_, "-o", out, "--program", dir_ + "\\missing.exe"}, kExitFailed, "was not found"},
+      {{form_, "-o", out, "--program", dir_ + "\\program.exe", "--library", dir_},
+       kExitFailed,
+       "VantorelLoadProgram.exe was not found"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const Result r = Build(c.args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(BuildCommandTest, ABuildEndsWithItsSummary) {
+  const std::string out = dir_ + "\\dist";
+  const Result r = Build({form_, "-o", out, "--program", dir_ + "\\program.exe", "--library",
+                          dir_ + "\\lib", "--self-extracting"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.err.find("compressed readme.txt (7 bytes)"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("2 archives, 1 file, "), std::string::npos) << r.out;
+  SelfExtractTrailer trailer;
+  EXPECT_EQ(ReadSelfExtractTrailerOf(out + "\\setup.exe", trailer), TrailerProblem::None);
+  EXPECT_EQ(trailer.setup_first, 20000);
+  EXPECT_TRUE(trailer.HasFiles());
+}
+
+}  // namespace
+}  // namespace vantorel
