@@ -303,6 +303,7 @@ const std::set<std::string> kKnownDepartures = {
     "TInstallFileGroup.Container",
     // A file's order is renumbered when its container is read.
     "TInstallFile.Order",
+    "TUninstallEXE.Order",
 };
 
 bool Known(const TClass* cls, const PropPath* path) {
