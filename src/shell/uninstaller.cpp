@@ -11,6 +11,7 @@
 #include "platform/selfreg.h"
 #include "platform/system.h"
 #include "routines/strings.h"
+#include "routines/system_routines.h"
 #include "shell/uninstall_exe.h"
 
 namespace vantorel {
@@ -50,21 +51,6 @@ bool IsPlainFullPath(const std::string& path) {
 std::string FolderKey(const std::string& folder) {
   return UpperCase(RemoveBackslash(folder));
 }
-
-// Changes the current directory for a scope: a server may load libraries of its own folder.
-class CurrentDirectoryScope {
- public:
-  explicit CurrentDirectoryScope(const std::string& dir)
-      : former_(platform::GetCurrentDirectory()) {
-    platform::SetCurrentDirectory(dir);
-  }
-  ~CurrentDirectoryScope() { platform::SetCurrentDirectory(former_); }
-  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
-  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
-
- private:
-  std::string former_;
-};
 
 }  // namespace
 
@@ -192,7 +178,7 @@ TUninstaller::Count TUninstaller::ReleaseSharedCount(const std::string& path,
 
 bool TUninstaller::Unregister(const Record& record, TUninstallReport& report) {
   if (!platform::FileExists(record.path)) return true;
-  CurrentDirectoryScope directory(ExtractFileDir(record.path));
+  TCurrentDirectoryScope directory(ExtractFileDir(record.path));
   if (record.kind == Kind::ServerProgram) {
     uint32_t exit_code = 0;
     if (platform::StartProgramAndWait("\"" + record.path + "\" /UNREGSERVER", false,

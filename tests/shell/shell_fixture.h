@@ -1,14 +1,11 @@
 #pragma once
-// A form for the shell objects, an install component stand-in, and a scratch folder of the
-// test's own for files that are installed and removed.
+// The shell objects' tests: the model's scratch folder and form, and an install component
+// stand-in that tells the product's name, publisher and version.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "framework/forms.h"
+#include "../model/file_fixture.h"
 #include "model/file_container.h"
 #include "platform/files.h"
 #include "routines/strings.h"
@@ -16,7 +13,6 @@
 
 namespace vantorel::testing {
 
-// The install component as the shell objects see it.
 class FakeInstall : public TInstallFileGroup, public IInstallComponent {
  public:
   using TInstallFileGroup::TInstallFileGroup;
@@ -42,57 +38,13 @@ class FakeInstall : public TInstallFileGroup, public IInstallComponent {
   TPicture theme_;
 };
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public FileModelTest {
  protected:
-  void SetUp() override {
-    form_ = std::make_unique<TForm>(nullptr);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string test_name = std::string(info->test_suite_name()) + "." + info->name();
-    char tag[16];
-    std::snprintf(tag, sizeof tag, "%08x",
-                  static_cast<unsigned>(std::hash<std::string>{}(test_name)&0xffffffffu));
-    root_ = AddBackslash(platform::GetTempPath()) + "vts" + tag;
-    Clear(root_);
-    ForceDirectories(root_);
-  }
-  void TearDown() override {
-    form_.reset();
-    Clear(root_);
-  }
-
-  template <class T>
-  T* Make(const std::string& name) {
-    T* object = new T(form_.get());
-    object->SetName(name);
-    return object;
-  }
-
-  static void Clear(const std::string& dir) {
-    std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(dir, "*", entries)) return;
-    for (const auto& e : entries) {
-      std::string path = dir + "\\" + e.name;
-      if (e.attributes & platform::kAttrDirectory) {
-        Clear(path);
-      } else {
-        platform::SetFileAttributes(path, platform::kAttrArchive);
-        platform::DeleteFile(path);
-      }
-    }
-    platform::RemoveDirectory(dir);
-  }
-
   // Writes `path`, making its folders.
-  static void Write(const std::string& path, const std::string& text = "x") {
+  static void Put(const std::string& path, const std::string& text = "x") {
     ForceDirectories(ExtractFileDir(path));
-    platform::File f =
-        platform::File::Open(path, platform::Access::Write, 0, platform::Disposition::CreateAlways);
-    ASSERT_TRUE(f.IsOpen()) << path;
-    ASSERT_EQ(f.Write(text.data(), text.size()), static_cast<int64_t>(text.size()));
+    Write(path, text);
   }
-
-  std::unique_ptr<TForm> form_;
-  std::string root_;
 };
 
 }  // namespace vantorel::testing

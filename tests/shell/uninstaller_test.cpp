@@ -61,7 +61,7 @@ TEST_F(UninstallerTest, RemovesNewestRecordFirstThenFoldersAndKey) {
   const std::string app = root_ + "\\app", keep = root_ + "\\keep";
   const std::string a = app + "\\a.txt", b = app + "\\docs\\b.hlp", c = app + "\\c.txt",
                     ours = keep + "\\ours.txt", user = keep + "\\user.txt";
-  for (const std::string& f : {a, b, c, ours, user}) Write(f);
+  for (const std::string& f : {a, b, c, ours, user}) Put(f);
   Records("Files", {a, b});
   Records("Files1", {c});
   Records("Files2", {ours});
@@ -91,7 +91,7 @@ TEST_F(UninstallerTest, RemovesNewestRecordFirstThenFoldersAndKey) {
 TEST_F(UninstallerTest, ALibraryAnotherProductCountsStays) {
   const std::string shared = root_ + "\\lib\\shared.dll", alone = root_ + "\\lib\\alone.dll",
                     damaged = root_ + "\\lib\\damaged.dll";
-  for (const std::string& f : {shared, alone, damaged}) Write(f);
+  for (const std::string& f : {shared, alone, damaged}) Put(f);
   SetCount(shared, 2);
   SetCount(alone, 1);
   WriteRegString(kRootLocalMachine, kSharedDLLs, damaged, "two");
@@ -115,7 +115,7 @@ TEST_F(UninstallerTest, ALibraryAnotherProductCountsStays) {
 TEST_F(UninstallerTest, DamagedRecordsAreSkippedAndTheRestRemoved) {
   const std::string good = root_ + "\\good.txt", uncounted = root_ + "\\uncounted.txt",
                     server = root_ + "\\server.dll";
-  for (const std::string& f : {good, uncounted, server}) Write(f);
+  for (const std::string& f : {good, uncounted, server}) Put(f);
   Records("Files", {uncounted}, "many");
   Records("Files1", {"", "relative\\x.txt", root_ + "\\..\\elsewhere.txt", good});
   Records("ActiveX", {server});  // no ";0" or ";1"
@@ -143,7 +143,7 @@ TEST_F(UninstallerTest, DamagedRecordsAreSkippedAndTheRestRemoved) {
 
 TEST_F(UninstallerTest, WhatCannotGoKeepsItsRecordForAnotherRun) {
   const std::string file = root_ + "\\file.txt", folder = root_ + "\\folder.txt";
-  Write(file);
+  Put(file);
   ForceDirectories(folder);  // where the install put a file, now a folder
   Records("Files", {file, folder});
 
@@ -185,7 +185,7 @@ TEST_F(UninstallerTest, TakesAwayWhatAnInstallRecorded) {
   group->SetArchiveFile(root_ + "\\group.arc");
   const std::string src = root_ + "\\src";
   auto add = [&](const char* name, const char* file_name) {
-    Write(src + "\\" + file_name, file_name);
+    Put(src + "\\" + file_name, file_name);
     auto* file = Make<TInstallFile>(name);
     file->SetIncludeFromDir(src);
     file->SetFileName(file_name);
@@ -205,7 +205,7 @@ TEST_F(UninstallerTest, TakesAwayWhatAnInstallRecorded) {
   TUninstallReport report = TUninstaller(kProduct).Run();
 
   EXPECT_EQ(report.removed.size(), 3u);
-  EXPECT_FALSE(Exists(root_ + "\\dest"));
+  EXPECT_FALSE(Exists(dest));
   EXPECT_EQ(Count(dest + "\\lib.dll"), -1);
   EXPECT_EQ(ReadRegString(kRootLocalMachine, kHelp, "GUIDE.HLP", "gone"), "gone");
   EXPECT_FALSE(KeyThere());
@@ -276,7 +276,7 @@ TEST_F(UninstallProgram, BadInputIsToldAndFails) {
 
 TEST_F(UninstallProgram, AsksRemovesAndSaysSo) {
   const std::string file = root_ + "\\app\\file.txt";
-  Write(file);
+  Put(file);
   Records("Files", {file, "not\\full"});
 
   EXPECT_EQ(Run({"Shell", "test", "product"}, "Uninstall: No"), kUninstallCancelled);
@@ -303,7 +303,7 @@ TEST_F(UninstallProgram, AsksRemovesAndSaysSo) {
 
 TEST_F(UninstallProgram, SilentShowsNothing) {
   const std::string file = root_ + "\\file.txt";
-  Write(file);
+  Put(file);
   Records("Files", {file});
   EXPECT_EQ(Run({"/S", "Shell", "test", "product"}), kRemoved);
   EXPECT_FALSE(Exists(file));

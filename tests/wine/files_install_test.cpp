@@ -58,6 +58,30 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
+// The example's two servers as project objects: a library and a program that register
+// themselves (the payloads vtcom.dll and vtregexe.exe, UniqueIDs 4 and 5).
+std::string ServerObjects(const std::string& tool_extra = "") {
+  return "  object ComServer: TInstallFile\n"
+         "    Container = Program\n"
+         "    DestDirType = psContainerDestDir\n"
+         "    ArchiveFileType = psContainerArchiveFile\n"
+         "    ActiveX = True\n"
+         "    FileName = 'vtcom.dll'\n"
+         "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+         "    UniqueID = 4\n"
+         "  end\n"
+         "  object Tool: TInstallFile\n"
+         "    Container = Program\n"
+         "    DestDirType = psContainerDestDir\n"
+         "    ArchiveFileType = psContainerArchiveFile\n"
+         "    ActiveX = True\n"
+         "    FileName = 'vtregexe.exe'\n"
+         "    IncludeFromDir = 'C:\\VantorelExample\\files'\n" +
+         tool_extra +
+         "    UniqueID = 5\n"
+         "  end\n";
+}
+
 class FilesInstall : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -259,26 +283,7 @@ TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
   dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
   ClearTree(dest_);
 
-  const std::string objects =
-      "  object ComServer: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDirType = psContainerDestDir\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    ActiveX = True\n"
-      "    FileName = 'vtcom.dll'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    UniqueID = 4\n"
-      "  end\n"
-      "  object Tool: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDirType = psContainerDestDir\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    ActiveX = True\n"
-      "    FileName = 'vtregexe.exe'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    RunAfterInstall = True\n"
-      "    UniqueID = 5\n"
-      "  end\n";
+  const std::string objects = ServerObjects("    RunAfterInstall = True\n");
   ASSERT_EQ(Install(objects), 0u) << ReadAll(dir_ + "\\transcript.txt");
   platform::SetEnv(VTREGEXE_MARKER_ENV, std::nullopt);
 
@@ -565,35 +570,17 @@ TEST_F(FilesUninstall, RemovingTheExampleLeavesTheMachineAsItWas) {
   ASSERT_GT(before.files.size(), 100u) << "the listing of drive C: came back empty";
   ASSERT_GT(before.registry.size(), 1000u) << "reg export wrote nothing";
 
-  const std::string objects =
-      "  object ComServer: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDirType = psContainerDestDir\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    ActiveX = True\n"
-      "    FileName = 'vtcom.dll'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    UniqueID = 4\n"
-      "  end\n"
-      "  object Tool: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDirType = psContainerDestDir\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    ActiveX = True\n"
-      "    FileName = 'vtregexe.exe'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    UniqueID = 5\n"
-      "  end\n"
-      "  object Common: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDir = '\\Vantorel Shared'\n"
-      "    DestDirType = psCommonFiles\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    FileName = 'common.dll'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    UpdateDLLCounter = True\n"
-      "    UniqueID = 6\n"
-      "  end\n";
+  const std::string objects = ServerObjects() +
+                              "  object Common: TInstallFile\n"
+                              "    Container = Program\n"
+                              "    DestDir = '\\Vantorel Shared'\n"
+                              "    DestDirType = psCommonFiles\n"
+                              "    ArchiveFileType = psContainerArchiveFile\n"
+                              "    FileName = 'common.dll'\n"
+                              "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+                              "    UpdateDLLCounter = True\n"
+                              "    UniqueID = 6\n"
+                              "  end\n";
   ASSERT_EQ(Install(objects), 0u) << ReadAll(dir_ + "\\transcript.txt");
 
   const std::string program = dest_ + "\\uninstall.exe";
