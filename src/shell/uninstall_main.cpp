@@ -135,12 +135,13 @@ int Uninstall(const std::vector<std::string>& args, const std::string& hand_over
     uninstaller.RemoveFile(original, own);
     if (own.restart_needed) status = kRemovedAtRestart;
   }
+  std::string text = name + " was removed from your computer.";
   if (status == kRemovedAtRestart)
-    session.Inform(name +
-                   " was removed from your computer. Some of its files were in use: they will be "
-                   "deleted when Windows restarts.");
-  else
-    session.Inform(name + " was removed from your computer.");
+    text += " Some of its files were in use: they will be deleted when Windows restarts.";
+  // A user without a transcript learns here what was left alone.
+  if (!report.skipped.empty())
+    text += "\n\nThese records were damaged and are skipped:" + List(report.skipped);
+  session.Inform(text);
   if (!in_place && own_file &&
       platform::ReleaseOriginal(hand_over, static_cast<uint32_t>(status), kOriginalEndTimeoutMs)) {
     TUninstallReport own;

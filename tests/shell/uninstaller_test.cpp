@@ -294,7 +294,10 @@ TEST_F(UninstallProgram, AsksRemovesAndSaysSo) {
             "computer?");
   EXPECT_EQ(entries[1].kind, "note");
   EXPECT_NE(entries[1].caption.find("\"not\\full\" is not a full path"), std::string::npos);
-  EXPECT_EQ(entries[2].Texts().at(0), "Shell test product was removed from your computer.");
+  EXPECT_EQ(entries[2].Texts().at(0),
+            "Shell test product was removed from your computer.\n\nThese records were damaged "
+            "and are skipped:\n" +
+                entries[1].caption);
 
   // Gone, it is no longer installed.
   ui_->ClearTranscript();
