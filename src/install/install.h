@@ -109,6 +109,8 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
   bool HasSwitch(char sw) const override;
   std::string SwitchArgument(char sw) const override;
   std::string ProductName() const override { return information_.ProductName; }
+  std::string CompanyName() const override { return information_.CompanyName; }
+  std::string ProductVersion() const override { return information_.Version; }
   bool Running() const override { return running_; }
 
   // The distribution: setup.exe and setup.1, the self-extracting file, the build (-b).

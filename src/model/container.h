@@ -229,6 +229,9 @@ class IInstallComponent {
   virtual bool HasSwitch(char sw) const = 0;
   virtual std::string SwitchArgument(char sw) const = 0;
   virtual std::string ProductName() const = 0;
+  // What the system's list of installed programs shows beside the product's name.
+  virtual std::string CompanyName() const { return {}; }
+  virtual std::string ProductVersion() const { return {}; }
   virtual TDistributeType DistributeType() const = 0;
   virtual TCustomNetInstallLocation* NetLocation() const = 0;
   virtual bool Running() const = 0;

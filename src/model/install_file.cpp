@@ -64,21 +64,6 @@ bool HasOleSelfRegisterAt(const std::string& path) {
   return platform::VerQueryValue(block, key, value);
 }
 
-// Changes the current directory for a scope; a failure to change is of no consequence.
-class CurrentDirectoryScope {
- public:
-  explicit CurrentDirectoryScope(const std::string& dir)
-      : former_(platform::GetCurrentDirectory()) {
-    platform::SetCurrentDirectory(dir);
-  }
-  ~CurrentDirectoryScope() { platform::SetCurrentDirectory(former_); }
-  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
-  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
-
- private:
-  std::string former_;
-};
-
 }  // namespace
 
 void ResetUniqueIDs() {
@@ -749,7 +734,7 @@ void TCustomInstallFile::RegisterServerDll() {
   std::string target = DestPath();
   if (Trim(GetFullDestDir() + DestName()).empty() || !platform::FileExists(target))
     throw IECustomInstallFile(msg::kBlankDestination, Name());
-  CurrentDirectoryScope directory(GetFullDestDir());
+  TCurrentDirectoryScope directory(GetFullDestDir());
   platform::SelfRegOutcome outcome = platform::RegisterServerDll(target, false);
   switch (outcome.result) {
     case platform::SelfRegResult::Ok:
@@ -778,7 +763,7 @@ void TCustomInstallFile::RegisterServerExe() {
   std::string target = DestPath();
   if (Trim(GetFullDestDir() + DestName()).empty() || !platform::FileExists(target))
     throw IECustomInstallFile(msg::kBlankDestination, Name());
-  CurrentDirectoryScope directory(GetFullDestDir());
+  TCurrentDirectoryScope directory(GetFullDestDir());
   // Quoted: a destination under "Program Files" holds blanks.
   if (!platform::StartProgram("\"" + target + "\" /REGSERVER", false))
     throw IECustomInstallFile(

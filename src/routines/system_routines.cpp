@@ -75,4 +75,13 @@ std::string ReadIniString(const std::string& file_name, const std::string& secti
   return platform::ReadIniString(file_name, section, ident, "");
 }
 
+TCurrentDirectoryScope::TCurrentDirectoryScope(const std::string& dir)
+    : former_(platform::GetCurrentDirectory()) {
+  platform::SetCurrentDirectory(dir);
+}
+
+TCurrentDirectoryScope::~TCurrentDirectoryScope() {
+  platform::SetCurrentDirectory(former_);
+}
+
 }  // namespace vantorel

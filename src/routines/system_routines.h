@@ -26,4 +26,17 @@ void ForceDirectories(const std::string& path);
 std::string ReadIniString(const std::string& file_name, const std::string& section,
                           const std::string& ident);
 
+// Changes the current directory for a scope and goes back at its end; a failure to change is of
+// no consequence (a server that loads libraries of its own folder expects to be run from it).
+class TCurrentDirectoryScope {
+ public:
+  explicit TCurrentDirectoryScope(const std::string& dir);
+  ~TCurrentDirectoryScope();
+  TCurrentDirectoryScope(const TCurrentDirectoryScope&) = delete;
+  TCurrentDirectoryScope& operator=(const TCurrentDirectoryScope&) = delete;
+
+ private:
+  std::string former_;
+};
+
 }  // namespace vantorel

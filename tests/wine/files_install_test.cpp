@@ -3,9 +3,12 @@
 // them from that folder; the test reads what arrived on disk and in the registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 
+#include "../platform/pending_renames.h"
 #include "model/file_container.h"
 #include "model/install_file.h"
 #include "model/symbolic_paths.h"
@@ -56,6 +59,30 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
+// The example's two servers as project objects: a library and a program that register
+// themselves (the payloads vtcom.dll and vtregexe.exe, UniqueIDs 4 and 5).
+std::string ServerObjects(const std::string& tool_extra = "") {
+  return "  object ComServer: TInstallFile\n"
+         "    Container = Program\n"
+         "    DestDirType = psContainerDestDir\n"
+         "    ArchiveFileType = psContainerArchiveFile\n"
+         "    ActiveX = True\n"
+         "    FileName = 'vtcom.dll'\n"
+         "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+         "    UniqueID = 4\n"
+         "  end\n"
+         "  object Tool: TInstallFile\n"
+         "    Container = Program\n"
+         "    DestDirType = psContainerDestDir\n"
+         "    ArchiveFileType = psContainerArchiveFile\n"
+         "    ActiveX = True\n"
+         "    FileName = 'vtregexe.exe'\n"
+         "    IncludeFromDir = 'C:\\VantorelExample\\files'\n" +
+         tool_extra +
+         "    UniqueID = 5\n"
+         "  end\n";
+}
+
 class FilesInstall : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -87,7 +114,13 @@ class FilesInstall : public ::testing::Test {
     StandardPathSpecifiers().EnsureStandardSpecifiers(&owner, true);
     std::vector<Spec> specs = {{"Program", "program.1", "shared.dll", 0},
                                {"Docs", "docs.1", "readme.txt", 1},
-                               {"Docs", "docs.1", "example.hlp", 2}};
+                               {"Docs", "docs.1", "example.hlp", 2},
+                               {"Program", "program.1", "uninstall.exe", 3}};
+    // The example carries the uninstaller: the real one of the win64 tree, elsewhere a stand-in.
+    const std::string uninstaller = Env("VANTOREL_BINARY_DIR") + "\\apps\\uninstall.exe";
+    if (!platform::FileExists(uninstaller) ||
+        !platform::CopyFile(uninstaller, src_ + "\\uninstall.exe", false))
+      Write(src_ + "\\uninstall.exe", "the uninstaller");
     specs.insert(specs.end(), extra.begin(), extra.end());
     std::map<std::string, TInstallFileGroup*> groups;
     for (const Spec& s : specs) {
@@ -263,7 +296,7 @@ TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
   Write(src_ + "\\example.hlp", "help");
   ASSERT_TRUE(platform::CopyFile(payloads + "\\vtcom.dll", src_ + "\\vtcom.dll", false));
   ASSERT_TRUE(platform::CopyFile(payloads + "\\vtregexe.exe", src_ + "\\vtregexe.exe", false));
-  Build({{"Program", "program.1", "vtcom.dll", 3}, {"Program", "program.1", "vtregexe.exe", 4}});
+  Build({{"Program", "program.1", "vtcom.dll", 4}, {"Program", "program.1", "vtregexe.exe", 5}});
   DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
   DeleteRegKeyTree(kRootClassesRoot, VTREGEXE_KEY);
   const std::string marker = dir_ + "\\started.txt";
@@ -271,26 +304,7 @@ TEST_F(FilesInstall, ServersRegisterAndTheProgramStarts) {
   dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
   ClearTree(dest_);
 
-  const std::string objects =
-      "  object ComServer: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDirType = psContainerDestDir\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    ActiveX = True\n"
-      "    FileName = 'vtcom.dll'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    UniqueID = 3\n"
-      "  end\n"
-      "  object Tool: TInstallFile\n"
-      "    Container = Program\n"
-      "    DestDirType = psContainerDestDir\n"
-      "    ArchiveFileType = psContainerArchiveFile\n"
-      "    ActiveX = True\n"
-      "    FileName = 'vtregexe.exe'\n"
-      "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    RunAfterInstall = True\n"
-      "    UniqueID = 4\n"
-      "  end\n";
+  const std::string objects = ServerObjects("    RunAfterInstall = True\n");
   ASSERT_EQ(Install(objects), 0u) << ReadAll(dir_ + "\\transcript.txt");
   platform::SetEnv(VTREGEXE_MARKER_ENV, std::nullopt);
 
@@ -617,6 +631,279 @@ TEST_F(FilesInstall, WorkingCopyIsGoneAfterTheRunAndNothingElse) {
   for (const std::string& d : decoys) EXPECT_EQ(ReadAll(d), "decoy " + d) << d;
   ClearTree(parent);
   if (decoys.back() == split_root) platform::DeleteFile(split_root);
+
+// ---- removal ------------------------------------------------------------------------------------
+
+// What a machine holds, as far as an install can change it: every file and folder of drive C:
+// (with its size), and every key and value of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER as
+// Windows' own "reg export" writes them.
+struct Snapshot {
+  std::set<std::string> files, registry;
+};
+
+// Wine links a user's own folders (Desktop, Documents, ...) to the host's home, where anything on
+// the host may change meanwhile; no install writes there.
+bool HostLinkedFolder(const std::string& path) {
+  std::vector<std::string> steps = SplitFields(UpperCase(path), '\\');
+  if (steps.size() < 4 || steps[1] != "USERS") return false;
+  static const std::set<std::string> linked = {"DESKTOP", "DOCUMENTS", "MY DOCUMENTS", "DOWNLOADS",
+                                               "MUSIC",   "PICTURES",  "VIDEOS",       "TEMPLATES"};
+  return linked.count(steps.back()) != 0;
+}
+
+void ListTree(const std::string& dir, const std::string& skip, std::set<std::string>& out) {
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(dir, "*", entries)) return;
+  for (const auto& e : entries) {
+    const std::string path = dir + "\\" + e.name;
+    if (SameText(path, skip) || HostLinkedFolder(path)) continue;
+    if (e.attributes & platform::kAttrDirectory) {
+      out.insert(UpperCase(path) + "\\");
+      ListTree(path, skip, out);
+    } else {
+      out.insert(UpperCase(path) + " " + std::to_string(e.size));
+    }
+  }
+}
+
+// "reg export" writes UTF-16; the keys and values here are ASCII.
+std::vector<std::string> RegLines(const std::string& path) {
+  std::string raw = ReadAll(path), text;
+  bool wide = raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
+              static_cast<unsigned char>(raw[1]) == 0xFE;
+  for (size_t i = wide ? 2 : 0; i < raw.size(); i += wide ? 2 : 1) text += raw[i];
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part);) {
+    if (!part.empty() && part.back() == '\r') part.pop_back();
+    line += part;
+    if (!line.empty() && line.back() == '\\') {  // a value continued on the next line
+      line.pop_back();
+      continue;
+    }
+    lines.push_back(line);
+    line.clear();
+  }
+  return lines;
+}
+
+Snapshot TakeSnapshot(const std::string& own_dir) {
+  Snapshot shot;
+  ListTree("C:", own_dir, shot.files);
+  for (const char* root : {"HKLM", "HKCU"}) {
+    const std::string file = own_dir + "\\" + root + ".reg";
+    uint32_t code = 99;
+    EXPECT_TRUE(platform::StartProgramAndWait(
+        std::string("reg export ") + root + " \"" + file + "\" /y", false, 120000, code));
+    EXPECT_EQ(code, 0u) << "reg export " << root;
+    std::string key;
+    for (const std::string& line : RegLines(file)) {
+      if (line.empty() || line.starts_with("REGEDIT") || line.starts_with("Windows Registry"))
+        continue;
+      if (line.starts_with("[")) key = line;
+      shot.registry.insert(line.starts_with("[") ? line : key + " " + line);
+    }
+    platform::DeleteFile(file);
+  }
+  return shot;
+}
+
+// What one snapshot holds and the other does not, each line marked "+" (new) or "-" (gone),
+// except what `ignored` accepts.
+std::vector<std::string> Differences(const std::set<std::string>& before,
+                                     const std::set<std::string>& after,
+                                     const std::function<bool(const std::string&)>& ignored) {
+  std::vector<std::string> out;
+  for (const std::string& s : after)
+    if (!before.count(s) && !ignored(s)) out.push_back("+ " + s);
+  for (const std::string& s : before)
+    if (!after.count(s) && !ignored(s)) out.push_back("- " + s);
+  return out;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+class FilesUninstall : public FilesInstall {
+ protected:
+  void SetUp() override {
+    FilesInstall::SetUp();
+    payloads_ = Env(VT_PAYLOADS_ENV);
+    uninstaller_ = Env("VANTOREL_BINARY_DIR") + "\\apps\\uninstall.exe";
+    dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
+  }
+  bool HaveWindowsParts() { return !payloads_.empty() && platform::FileExists(uninstaller_); }
+
+  // Runs a command line as the system's list of installed programs would, through the command
+  // interpreter, and returns its exit status.
+  uint32_t RunCommand(const std::string& command_line) {
+    uint32_t code = 99;
+    EXPECT_TRUE(platform::StartProgramAndWait("cmd.exe /c " + command_line, false, 120000, code))
+        << command_line;
+    return code;
+  }
+  void Answers(const std::string& script) {
+    const std::string file = dir_ + "\\answers.txt";
+    Write(file, script);
+    platform::SetEnv("VANTOREL_ANSWERS", platform::NativePath(file));
+  }
+  // Waits until the uninstaller's copy has deleted uninstall.exe after the program ended.
+  bool GoneWithin(const std::string& path, int ms) {
+    for (int waited = 0; platform::FileExists(path) && waited < ms; waited += 100)
+      platform::SleepMs(100);
+    return !platform::FileExists(path);
+  }
+
+  std::string payloads_, uninstaller_;
+};
+
+// The files example with a COM server, a program server and a library that a second product
+// counts too: installed, then removed by the command the uninstall key holds. Afterwards the
+// machine holds what it held before, file for file and value for value.
+TEST_F(FilesUninstall, RemovingTheExampleLeavesTheMachineAsItWas) {
+  if (!HaveWindowsParts())
+    GTEST_SKIP() << "needs uninstall.exe and the payloads of the win64 tree, under Wine";
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Write(src_ + "\\common.dll", "a library of two products");
+  ASSERT_TRUE(platform::CopyFile(payloads_ + "\\vtcom.dll", src_ + "\\vtcom.dll", false));
+  ASSERT_TRUE(platform::CopyFile(payloads_ + "\\vtregexe.exe", src_ + "\\vtregexe.exe", false));
+  Build({{"Program", "program.1", "vtcom.dll", 4},
+         {"Program", "program.1", "vtregexe.exe", 5},
+         {"Program", "program.1", "common.dll", 6}});
+  ClearTree(dest_);
+  DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
+  DeleteRegKeyTree(kRootClassesRoot, VTREGEXE_KEY);
+  DeleteRegKeyTree(kRootLocalMachine, "SOFTWARE\\Vantorel");
+  // The second product: its copy of the common library, counted once.
+  const std::string common_dir = AddBackslash(CommonFilesDirectory()) + "Vantorel Shared";
+  const std::string common = common_dir + "\\common.dll";
+  ForceDirectories(common_dir);
+  Write(common, "a library of two products");
+  WriteRegInteger(kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                  common, 1);
+  // What earlier runs in this prefix left of the example: a count would keep its library.
+  {
+    platform::RegKey shared = platform::RegKey::Open(
+        platform::Root::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+        false, true);
+    shared.DeleteValue(dest_ + "\\shared.dll");
+    platform::RegKey help = platform::RegKey::Open(
+        platform::Root::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", false, true);
+    help.DeleteValue("EXAMPLE.HLP");
+  }
+
+  const Snapshot before = TakeSnapshot(dir_);
+  ASSERT_GT(before.files.size(), 100u) << "the listing of drive C: came back empty";
+  ASSERT_GT(before.registry.size(), 1000u) << "reg export wrote nothing";
+
+  const std::string objects = ServerObjects() +
+                              "  object Common: TInstallFile\n"
+                              "    Container = Program\n"
+                              "    DestDir = '\\Vantorel Shared'\n"
+                              "    DestDirType = psCommonFiles\n"
+                              "    ArchiveFileType = psContainerArchiveFile\n"
+                              "    FileName = 'common.dll'\n"
+                              "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
+                              "    UpdateDLLCounter = True\n"
+                              "    UniqueID = 6\n"
+                              "  end\n";
+  ASSERT_EQ(Install(objects), 0u) << ReadAll(dir_ + "\\transcript.txt");
+
+  const std::string program = dest_ + "\\uninstall.exe";
+  const std::string command =
+      ReadRegString(kRootLocalMachine, kUninstallKey, "UninstallString", "");
+  EXPECT_EQ(command, "\"" + program + "\" Files Example");
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, kUninstallKey, "QuietUninstallString", ""),
+            "\"" + program + "\" /S Files Example");
+  EXPECT_EQ(SharedCount(common), 2u);
+  EXPECT_TRUE(platform::KeyExists(platform::Root::ClassesRoot, VTCOM_CLSID_KEY));
+  bool registered = false;
+  for (int i = 0; i < 100 && !registered; ++i, platform::SleepMs(100))
+    registered = platform::KeyExists(platform::Root::ClassesRoot, VTREGEXE_KEY);
+  EXPECT_TRUE(registered);
+  // Wine's own list of installed programs reads the key as Windows' list does.
+  const std::string listed = dir_ + "\\listed.txt";
+  RunCommand("uninstaller --list > \"" + listed + "\"");
+  EXPECT_NE(ReadAll(listed).find("|||Files Example"), std::string::npos) << ReadAll(listed);
+
+  Answers("Uninstall: Yes\nUninstall: OK\n");
+  platform::DeleteFile(dir_ + "\\transcript.txt");
+  ASSERT_FALSE(command.empty());
+  EXPECT_EQ(RunCommand(command), 0u) << ReadAll(dir_ + "\\transcript.txt");
+  platform::SetEnv("VANTOREL_ANSWERS", std::nullopt);
+  EXPECT_TRUE(GoneWithin(program, 10000)) << "uninstall.exe is still there";
+  EXPECT_TRUE(GoneWithin(dest_, 2000)) << "the product's folder is still there";
+
+  const std::string transcript = ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_NE(transcript.find("Do you want to remove Files Example"), std::string::npos)
+      << transcript;
+  EXPECT_NE(transcript.find("Files Example was removed from your computer."), std::string::npos)
+      << transcript;
+  EXPECT_FALSE(platform::KeyExists(platform::Root::ClassesRoot, VTCOM_CLSID_KEY));
+  EXPECT_FALSE(platform::KeyExists(platform::Root::ClassesRoot, VTREGEXE_KEY));
+  EXPECT_EQ(
+      ReadRegString(kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "EXAMPLE.HLP", "gone"),
+      "gone");
+  EXPECT_TRUE(platform::FileExists(common));
+  EXPECT_EQ(SharedCount(common), 1u);
+  EXPECT_FALSE(platform::KeyExists(platform::Root::LocalMachine, kUninstallKey));
+
+  const Snapshot after = TakeSnapshot(dir_);
+  EXPECT_EQ(Lines(Differences(before.files, after.files, [](const std::string&) { return false; })),
+            "");
+  // The one thing allowed to differ: Wine records under the machine's video keys which display
+  // driver a program that found no screen failed to load (every windowless program may write it).
+  auto wine_bookkeeping = [](const std::string& line) {
+    return line.starts_with("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video\\");
+  };
+  EXPECT_EQ(Lines(Differences(before.registry, after.registry, wine_bookkeeping)), "");
+
+  ClearTree(common_dir);
+  DeleteRegKeyTree(kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
+}
+
+// A file held open by a running program is deleted at the next restart; the rest goes now.
+TEST_F(FilesUninstall, AFileInUseGoesAtTheRestart) {
+  if (!HaveWindowsParts())
+    GTEST_SKIP() << "needs uninstall.exe and the payloads of the win64 tree, under Wine";
+  testing::PendingRenames pending;
+  Write(src_ + "\\shared.dll", "a shared library");
+  Write(src_ + "\\readme.txt", "read me");
+  Write(src_ + "\\example.hlp", "help");
+  Build();
+  ClearTree(dest_);
+  ASSERT_EQ(Install(), 0u) << ReadAll(dir_ + "\\transcript.txt");
+  const std::string readme = dest_ + "\\Docs\\readme.txt";
+  const std::string ready = dir_ + "\\held.ready", release = dir_ + "\\held.release";
+  ASSERT_TRUE(platform::StartProgram("\"" + payloads_ + "\\vthold.exe\" \"" + readme + "\" \"" +
+                                         ready + "\" \"" + release + "\" 60000",
+                                     false));
+  for (int i = 0; i < 200 && !platform::FileExists(ready); ++i) platform::SleepMs(50);
+  ASSERT_TRUE(platform::FileExists(ready)) << "vthold.exe did not report the file open";
+
+  const std::string command =
+      ReadRegString(kRootLocalMachine, kUninstallKey, "QuietUninstallString", "");
+  ASSERT_FALSE(command.empty());
+  platform::DeleteFile(dir_ + "\\transcript.txt");
+  uint32_t status = RunCommand(command);
+
+  Write(release, "");
+  for (int i = 0; i < 200 && platform::FileExists(ready); ++i) platform::SleepMs(50);
+  EXPECT_EQ(status, 3u) << ReadAll(dir_ + "\\transcript.txt");
+  EXPECT_TRUE(pending.Holds("\\??\\" + readme, "")) << "no delete at the restart";
+  EXPECT_TRUE(platform::FileExists(readme));
+  EXPECT_TRUE(GoneWithin(dest_ + "\\uninstall.exe", 10000));
+  for (const char* gone : {"\\shared.dll", "\\Docs\\example.hlp"})
+    EXPECT_FALSE(platform::FileExists(dest_ + gone)) << gone;
+  EXPECT_FALSE(platform::KeyExists(platform::Root::LocalMachine, kUninstallKey));
+  // Silent: nothing was shown.
+  EXPECT_EQ(ReadAll(dir_ + "\\transcript.txt").find("Uninstall"), std::string::npos);
 }
 
 }  // namespace

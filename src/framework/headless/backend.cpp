@@ -120,6 +120,10 @@ void THeadlessBackend::Write(const std::string& block) {
   out << block;
 }
 
+void THeadlessBackend::Note(const std::string& text) {
+  Write("note " + QuoteTranscript(text) + "\n");
+}
+
 void THeadlessBackend::Fail(const std::string& message) {
   Write("failure " + QuoteTranscript(message) + "\n");
   if (failure_) failure_(message);

@@ -48,7 +48,8 @@
 // `pressed "<button>"` or `closed` (closed without a button). A modal form's block is written
 // before its button is pressed (what the press shows comes after it); when the form ends,
 // `result "<caption>" <modal result>` follows on a line of its own. A message box's block holds
-// its own `result <id>`. `failure "<message>"` records an answer-script failure.
+// its own `result <id>`. `failure "<message>"` records an answer-script failure, and
+// `note "<text>"` something the program did without showing it (Note).
 // Strings are in double quotes with \" \\ \r \n \t and \xHH escapes. ParseTranscript
 // reads it back and gives each form entry the result that ended it.
 #include <functional>
@@ -85,8 +86,8 @@ struct TTranscriptLine {
 };
 
 struct TTranscriptEntry {
-  std::string kind;     // form, message or failure
-  std::string caption;  // the window's caption (failure: the message)
+  std::string kind;     // form, message, failure or note
+  std::string caption;  // the window's caption (failure: the message; note: the text)
   std::string mode;     // form: main, shown, modal; message: the icon
   std::vector<TTranscriptLine> lines;
   int result = 0;  // the modal result or button id that ended the window; 0: none
@@ -118,6 +119,8 @@ class THeadlessBackend : public TUiBackend {
   // "" writes no transcript file; the transcript is always kept in memory as well.
   void SetTranscriptFile(const std::string& path);
   const std::string& Transcript() const { return transcript_; }
+  // Writes a line of the program's own: what it skipped or decided without a window.
+  void Note(const std::string& text);
   void ClearTranscript() { transcript_.clear(); }
   // Called with the message of an answer-script failure; the default writes it to stderr and
   // ends the program with kAnswerScriptFailure. A handler that returns lets the window take

@@ -296,9 +296,9 @@ std::vector<TTranscriptEntry> ParseTranscript(std::string_view text) {
           break;
         }
       }
-    } else if (tokens.keyword == "failure") {
+    } else if (tokens.keyword == "failure" || tokens.keyword == "note") {
       TTranscriptEntry entry;
-      entry.kind = "failure";
+      entry.kind = tokens.keyword;
       if (!tokens.args.empty()) entry.caption = tokens.args[0].second;
       entries.push_back(std::move(entry));
     } else {
