@@ -631,6 +631,7 @@ TEST_F(FilesInstall, WorkingCopyIsGoneAfterTheRunAndNothingElse) {
   for (const std::string& d : decoys) EXPECT_EQ(ReadAll(d), "decoy " + d) << d;
   ClearTree(parent);
   if (decoys.back() == split_root) platform::DeleteFile(split_root);
+}
 
 // ---- removal ------------------------------------------------------------------------------------
 
