@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build ccache g++ make zlib1g-dev googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb libcurl4-openssl-dev
-  python3 python3-pyftpdlib x11-apps imagemagick
+  python3 python3-pyftpdlib x11-apps imagemagick xdotool
   clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
