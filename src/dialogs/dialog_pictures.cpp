@@ -92,7 +92,7 @@ std::vector<uint8_t> BitmapFromRows(const std::vector<const char*>& rows) {
   Put(out, 2835, 4);
   Put(out, 16, 4);
   Put(out, 0, 4);
-  for (uint32_t rgb : kPalette) Put(out, (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16, 4);
+  for (uint32_t rgb : kPalette) Put(out, rgb, 4);  // blue, green, red, 0: RGB little-endian
   for (int y = height - 1; y >= 0; --y) {
     std::vector<uint8_t> row(static_cast<size_t>(stride), 0);
     for (int x = 0; x < width; ++x) {

@@ -388,6 +388,16 @@ TEST_F(Copy, CancelStopsTheEngineOnlyWhenTheInstallAgrees) {
   EXPECT_EQ(backend_->UnusedAnswers(), 0);
 }
 
+TEST_F(Copy, TheWindowClosesWhenTheRunEndsWithoutTheEndOfItsCopy) {
+  File("a.dll", 10, 10);
+  ASSERT_NE(Form(), nullptr);
+  install_->BroadcastComponentCall(install_, ccBadInstallNoManager, nullptr);
+  EXPECT_EQ(Form(), nullptr);
+  File("b.dll", 10, 10);
+  install_->BroadcastComponentCall(install_, ccGoodInstallNoManager, nullptr);
+  EXPECT_EQ(Form(), nullptr);
+}
+
 TEST_F(Copy, WithoutACopyDialogReportsPassQuietly) {
   delete dialog_;
   File("a.dll", 10, 10);

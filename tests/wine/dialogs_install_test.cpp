@@ -122,7 +122,9 @@ std::string BuildExample(const std::string& dir, const std::string& src,
       group->SetArchiveFile(dir + "\\" + f.archive);
     }
     auto* file = new TInstallFile(&owner);
-    file->SetName("F" + std::to_string(f.unique_id));
+    std::string name("F");  // appended: GCC 12 misreads "F" + temporary
+    name += std::to_string(f.unique_id);
+    file->SetName(name);
     file->SetIncludeFromDir(src);
     file->SetFileName(f.name);
     file->SetUniqueID(f.unique_id);

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
       });
   // A person watching the real windows: each progress report stays on screen for a moment.
   RegisterHandler<void(TCustomInstallFile*, int, int)>(
-      "ShowProgressSlowly", [](TCustomInstallFile*, int, int) { platform::SleepMs(40); });
+      "ShowProgressSlowly", [](TCustomInstallFile*, int, int) { platform::SleepMs(6); });
   // A status message of the install's own, shown long enough for a screenshot: until the file
   // status.done appears in VANTOREL_SCREENSHOT_DIR (after status.ready was written there), or
   // two seconds without that folder.
