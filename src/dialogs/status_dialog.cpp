@@ -15,6 +15,7 @@ VANTOREL_CLASS(TInstallStatusForm, TForm) {
   p.Declared("Font").NoDefault();
   p.Declared("BorderStyle").Default(bsNone);
   p.Declared("BorderIcons").Default(TBorderIcons{});
+  p.Declared("FormStyle").Default(fsStayOnTop);
 }
 
 VANTOREL_CLASS(TInstallStatusDlg, TCustomBaseInstallDlg) {
@@ -32,6 +33,8 @@ VANTOREL_CLASS(TInstallStatusDlg, TCustomBaseInstallDlg) {
 TInstallStatusForm::TInstallStatusForm(TComponent* owner) : TForm(owner) {
   SetBorderStyle(bsNone);
   SetBorderIcons({});
+  // It says what happens behind every other window of the install: it stays in front of them.
+  SetFormStyle(fsStayOnTop);
   SetPosition(poScreenCenter);
   Font()->SetName("Arial");
   Font()->SetSize(8);
@@ -128,6 +131,8 @@ void TInstallStatusDlg::ShowMessage() {
   form->Show();
   form->Repaint();
   Application().ProcessMessages();
+  // A window that has just appeared may not have been on the screen for its first paint.
+  form->Repaint();
 }
 
 }  // namespace vantorel

@@ -283,6 +283,7 @@ class TNativeBackend : public TUiBackend {
     style.system_menu = form.BorderIcons().Contains(biSystemMenu);
     style.minimize_box = form.BorderIcons().Contains(biMinimize);
     style.maximize_box = form.BorderIcons().Contains(biMaximize);
+    style.topmost = form.FormStyle() == fsStayOnTop;
 
     ui::Rect bounds = BoundsOf(form);
     if (form.Position() == poScreenCenter || form.Position() == poDesktopCenter ||

@@ -29,6 +29,7 @@ struct FormStyle {
   bool system_menu = true;
   bool minimize_box = true;
   bool maximize_box = true;
+  bool topmost = false;  // above every window that is not topmost itself
 };
 
 struct FormEvents {

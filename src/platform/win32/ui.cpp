@@ -370,6 +370,7 @@ Window CreateFormWindow(Window owner, const std::string& caption, const Rect& bo
     if (style.maximize_box) ws |= WS_MAXIMIZEBOX;
   }
   if (!style.caption && !style.sizeable && !style.dialog_frame) ws = WS_POPUP | WS_CLIPCHILDREN;
+  if (style.topmost) ex |= WS_EX_TOPMOST;
   // The data must exist before the first messages (WM_SIZE, WM_ACTIVATE) arrive.
   HWND hwnd =
       CreateWindowExA(ex, kFormClass, caption.c_str(), ws, bounds.left, bounds.top, bounds.width,
