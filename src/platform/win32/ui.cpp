@@ -543,8 +543,9 @@ void BringToFront(Window window) {
 }
 
 void Repaint(Window window) {
-  InvalidateRect(H(window), nullptr, TRUE);
-  UpdateWindow(H(window));
+  // The window and every control on it, now.
+  RedrawWindow(H(window), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 Rect ScreenRect() {
