@@ -75,5 +75,22 @@ echo "== the minimal project still loads and runs: vantorel check examples/minim
   { echo "-- failed"; failed=1; }
 
 echo
+# The example with dialogs: a welcome page, the copy progress window, the status window and the
+# completion page (examples/dialogs.vform). Its archives are made by the win64 test program; the
+# pages are answered headless here (tests/wine/dialogs_xvfb.sh runs the same install with real
+# windows and clicks).
+rm -f "$out/dialogs.txt"
+dist_win='C:\vtdemo-dialogs'
+here_win="Z:${PWD//\//\\}"
+VANTOREL_DIALOGS_DIR=$dist_win VANTOREL_SOURCE_DIR=$here_win VANTOREL_BINARY_DIR="$here_win\\build\\win64" \
+  scripts/wine-run build/win64/tests/test_wine.exe \
+  --gtest_filter=DialogsExample.PrepareForRealWindows >/dev/null
+step "8. the dialogs example: examples/dialogs.vform, headless (transcript in $out/dialogs.txt)" \
+  env VANTOREL_UI=headless VANTOREL_TRANSCRIPT="$out/dialogs.txt" \
+  scripts/wine-run 'C:\vtdemo-dialogs\setup.exe' -d "-s$dist_win"
+echo "   the pages it showed (the copy window once per file):"
+grep -E '^(form|  label|  button|  pressed)' "$out/dialogs.txt" | uniq | sed 's/^/   | /' || echo "   (nothing)"
+
+echo
 [ $failed -eq 0 ] && echo "demo: every step succeeded" || echo "demo: a step failed (see above)"
 exit $failed

@@ -182,7 +182,11 @@ void TDialogManager::HandleComponentCall(TInstallContainer* container, int compo
     case dmDuringCopyFiles:
       if (component_call == ccFileStatus) UpdateProgressForms(po, nullptr);
       if (component_call == ccDownloadStatus) UpdateProgressForms(nullptr, po);
-      if (component_call == ccPhaseEnd) CloseProgressForms();
+      // A run cut short by an error or a cancel ends without the end of its copy phase; the
+      // window must not stay over the failure page.
+      if (component_call == ccPhaseEnd || component_call == ccGoodInstallNoManager ||
+          component_call == ccBadInstallNoManager)
+        CloseProgressForms();
       break;
     case dmChangeDisk:
       if (component_call == ccNewDisk) ChangeDisk(po);

@@ -1,9 +1,11 @@
 #include "framework/controls.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "framework/application.h"
 #include "framework/format.h"
+#include "framework/forms.h"
 #include "framework/ui_backend.h"
 
 namespace vantorel {
@@ -187,6 +189,24 @@ VANTOREL_CLASS(TPanel, TWinControl) {
 
 VANTOREL_CLASS(TImage, TControl) {
   p.Picture("Picture", static_cast<TPicture* (TImage::*)()>(&TImage::Picture), &TImage::SetPicture);
+  p.Bool("Center", &TImage::Center, &TImage::SetCenter).Default(false);
+  p.Bool("Transparent", &TImage::Transparent, &TImage::SetTransparent).Default(false);
+}
+
+VANTOREL_CLASS(TBitBtn, TButton) {
+  p.Picture("Glyph", static_cast<TPicture* (TBitBtn::*)()>(&TBitBtn::Glyph), &TBitBtn::SetGlyph);
+  p.Int("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs).Default(1);
+}
+
+VANTOREL_CLASS(TProgressBar, TWinControl) {
+  p.Int("Min", &TProgressBar::Min, &TProgressBar::SetMin).Default(0);
+  p.Int("Max", &TProgressBar::Max, &TProgressBar::SetMax).Default(100);
+  p.Int("Position", &TProgressBar::Position, &TProgressBar::SetPosition).Default(0);
+}
+
+VANTOREL_CLASS(TBevel, TControl) {
+  p.Enum("Shape", &TBevel::Shape, &TBevel::SetShape).Default(bsBox);
+  p.Enum("Style", &TBevel::Style, &TBevel::SetStyle).Default(bsLowered);
 }
 
 VANTOREL_CLASS(TEdit, TWinControl) {
@@ -271,9 +291,14 @@ void TControl::SetParent(TWinControl* parent) {
     Application().Ui().ControlDestroying(*this);
     native_ = 0;
   }
+  TWinControl* old = parent_;
   if (parent_ != nullptr) std::erase(parent_->controls_, this);
   parent_ = parent;
   if (parent_ != nullptr) parent_->controls_.push_back(this);
+  if (align_ != alNone) {
+    if (old != nullptr) old->AlignControls();
+    if (parent_ != nullptr) parent_->AlignControls();
+  }
 }
 
 TForm* TControl::ParentForm() const {
@@ -289,6 +314,14 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   width_ = width;
   height_ = height;
   Changed();
+  // An aligned control that changes its size moves its neighbours.
+  if (align_ != alNone && parent_ != nullptr) parent_->AlignControls();
+}
+
+void TControl::SetAlign(TAlign v) {
+  if (v == align_) return;
+  align_ = v;
+  if (parent_ != nullptr) parent_->AlignControls();
 }
 
 void TControl::SetText(const std::string& v) {
@@ -301,6 +334,7 @@ void TControl::SetVisible(bool v) {
   if (v == visible_) return;
   visible_ = v;
   Changed();
+  if (align_ != alNone && parent_ != nullptr) parent_->AlignControls();
 }
 
 bool TControl::Showing() const {
@@ -330,7 +364,8 @@ void TControl::Click() {
 }
 
 void TControl::Repaint() {
-  if (native_ != 0) Application().Ui().Repaint(*this);
+  // The headless backend has no windows but writes what a repainted window shows.
+  if (native_ != 0 || Application().Ui().IsHeadless()) Application().Ui().Repaint(*this);
 }
 
 TComponent* TControl::GetParentComponent() const {
@@ -364,6 +399,65 @@ TWinControl::~TWinControl() {
   }
 }
 
+TWinControl::TClientArea TWinControl::ClientArea() const {
+  return {0, 0, Width(), Height()};
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  const bool resized = width != Width() || height != Height();
+  TControl::SetBounds(left, top, width, height);
+  if (resized) AlignControls();
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  AlignControls();
+}
+
+void TWinControl::AlignControls() {
+  // A form being read is laid out once, when it has been read whole.
+  if (aligning_ || IsLoading() || IsDestroying()) return;
+  aligning_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{aligning_};
+  TClientArea a = ClientArea();
+  int64_t left = a.left, top = a.top, right = int64_t{a.left} + a.width,
+          bottom = int64_t{a.top} + a.height;
+  auto fit = [](int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  auto span = [&](int64_t from, int64_t to) { return fit(std::max<int64_t>(0, to - from)); };
+  const std::vector<TControl*> children(controls_);
+  for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
+    for (TControl* c : children) {
+      if (c->Align() != align || !c->Visible()) continue;
+      switch (align) {
+        case alTop:
+          c->SetBounds(fit(left), fit(top), span(left, right), c->Height());
+          top += c->Height();
+          break;
+        case alBottom:
+          bottom -= c->Height();
+          c->SetBounds(fit(left), fit(bottom), span(left, right), c->Height());
+          break;
+        case alLeft:
+          c->SetBounds(fit(left), fit(top), c->Width(), span(top, bottom));
+          left += c->Width();
+          break;
+        case alRight:
+          right -= c->Width();
+          c->SetBounds(fit(right), fit(top), c->Width(), span(top, bottom));
+          break;
+        default:
+          c->SetBounds(fit(left), fit(top), span(left, right), span(top, bottom));
+          break;
+      }
+    }
+  }
+}
+
 TControl* TWinControl::Controls(int index) const {
   if (index < 0 || index >= ControlCount())
     throw EListError(Format("List index out of bounds (%d)", index));
@@ -377,6 +471,8 @@ TLabel::TLabel(TComponent* owner) : TControl(owner) {
 }
 
 TControlDescription TLabel::Describe() const {
+  // An empty label (a spacer) shows a person nothing.
+  if (Caption().empty()) return {};
   return {"label", Caption(), {}};
 }
 
@@ -412,6 +508,41 @@ TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
   SetBounds(0, 0, 185, 41);
 }
 
+void TPanel::SetBevelInner(TBevelCut v) {
+  bevel_inner_ = v;
+  Changed();
+  AlignControls();
+}
+void TPanel::SetBevelOuter(TBevelCut v) {
+  bevel_outer_ = v;
+  Changed();
+  AlignControls();
+}
+void TPanel::SetBevelWidth(int v) {
+  bevel_width_ = v;
+  Changed();
+  AlignControls();
+}
+void TPanel::SetBorderWidth(int v) {
+  border_width_ = v;
+  AlignControls();
+}
+void TPanel::SetBorderStyle(TBorderStyle v) {
+  border_style_ = v;
+  Changed();
+  AlignControls();
+}
+
+TWinControl::TClientArea TPanel::ClientArea() const {
+  // Sizes a form may give at the ends of the int range stay there instead of overflowing.
+  int64_t inset = int64_t{border_width_} + (border_style_ == bsSingle ? 1 : 0);
+  if (bevel_outer_ != bvNone) inset += bevel_width_;
+  if (bevel_inner_ != bvNone) inset += bevel_width_;
+  auto fit = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, 0, INT32_MAX)); };
+  return {fit(inset), fit(inset), fit(int64_t{Width()} - 2 * inset),
+          fit(int64_t{Height()} - 2 * inset)};
+}
+
 TControlDescription TPanel::Describe() const {
   if (Caption().empty()) return {};
   return {"panel", Caption(), {}};
@@ -420,6 +551,75 @@ TControlDescription TPanel::Describe() const {
 TImage::TImage(TComponent* owner) : TControl(owner) {
   SetBounds(0, 0, 105, 105);
   picture_.OnChange = [this](TObject*) { Changed(); };
+}
+
+void TImage::SetCenter(bool v) {
+  center_ = v;
+  Changed();
+}
+
+void TImage::SetTransparent(bool v) {
+  transparent_ = v;
+  Changed();
+}
+
+TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {
+  glyph_.OnChange = [this](TObject*) { Changed(); };
+}
+
+void TBitBtn::SetNumGlyphs(int v) {
+  num_glyphs_ = std::clamp(v, 1, 4);
+  Changed();
+}
+
+TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 150, 16);
+}
+
+void TProgressBar::SetMin(int v) {
+  min_ = v;
+  position_ = std::max(position_, min_);
+  Changed();
+}
+
+void TProgressBar::SetMax(int v) {
+  max_ = v;
+  position_ = std::min(position_, std::max(min_, max_));
+  Changed();
+}
+
+void TProgressBar::SetPosition(int v) {
+  v = std::clamp(v, min_, std::max(min_, max_));
+  if (v == position_) return;
+  position_ = v;
+  Changed();
+}
+
+TBevel::TBevel(TComponent* owner) : TControl(owner) {
+  SetBounds(0, 0, 50, 50);
+}
+
+void TBevel::SetShape(TBevelShape v) {
+  shape_ = v;
+  Changed();
+}
+
+void TBevel::SetStyle(TBevelStyle v) {
+  style_ = v;
+  Changed();
+}
+
+const TFont& EffectiveFont(const TControl& control) {
+  const TControl* c = &control;
+  while (c->ParentFont() && c->Parent() != nullptr && dynamic_cast<const TForm*>(c) == nullptr)
+    c = c->Parent();
+  return *c->Font();
+}
+
+TTextSize MeasureText(const TControl& control, const std::string& text) {
+  TTextSize size;
+  Application().Ui().MeasureText(EffectiveFont(control), text, size.width, size.height);
+  return size;
 }
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {

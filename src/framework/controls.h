@@ -161,7 +161,7 @@ class TControl : public TComponent {
   bool ParentColor() const { return parent_color_; }
   void SetParentColor(bool v) { parent_color_ = v; }
   TAlign Align() const { return align_; }
-  void SetAlign(TAlign v) { align_ = v; }
+  void SetAlign(TAlign v);
   TCursor Cursor() const { return cursor_; }
   virtual void SetCursor(TCursor v);
   const std::string& Hint() const { return hint_; }
@@ -216,6 +216,17 @@ class TWinControl : public TControl {
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
   TControl* Controls(int index) const;  // raises EListError outside 0..Count-1
+
+  struct TClientArea {
+    int left = 0, top = 0, width = 0, height = 0;
+  };
+  // Where aligned children go: the whole control, less its frame.
+  virtual TClientArea ClientArea() const;
+  // Lays out the visible children with an Align: top ones from the top down in child order,
+  // then bottom, left and right ones, and the client one in what is left.
+  void AlignControls();
+  void SetBounds(int left, int top, int width, int height) override;
+  void Loaded() override;
   int TabOrder() const { return tab_order_; }
   void SetTabOrder(int v) { tab_order_ = v; }
   bool TabStop() const { return tab_stop_; }
@@ -226,6 +237,7 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   int tab_order_ = -1;
   bool tab_stop_ = false;
+  bool aligning_ = false;
 };
 
 class TLabel : public TControl {
@@ -234,11 +246,20 @@ class TLabel : public TControl {
   bool AutoSize() const { return auto_size_; }
   void SetAutoSize(bool v) { auto_size_ = v; }
   TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment v) { alignment_ = v; }
+  void SetAlignment(TAlignment v) {
+    alignment_ = v;
+    Changed();
+  }
   TTextLayout Layout() const { return layout_; }
-  void SetLayout(TTextLayout v) { layout_ = v; }
+  void SetLayout(TTextLayout v) {
+    layout_ = v;
+    Changed();
+  }
   bool WordWrap() const { return word_wrap_; }
-  void SetWordWrap(bool v) { word_wrap_ = v; }
+  void SetWordWrap(bool v) {
+    word_wrap_ = v;
+    Changed();
+  }
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v) { transparent_ = v; }
   TControlDescription Describe() const override;
@@ -278,16 +299,17 @@ class TPanel : public TWinControl {
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment v) { alignment_ = v; }
   TBevelCut BevelInner() const { return bevel_inner_; }
-  void SetBevelInner(TBevelCut v) { bevel_inner_ = v; }
+  void SetBevelInner(TBevelCut v);
   TBevelCut BevelOuter() const { return bevel_outer_; }
-  void SetBevelOuter(TBevelCut v) { bevel_outer_ = v; }
+  void SetBevelOuter(TBevelCut v);
   int BevelWidth() const { return bevel_width_; }
-  void SetBevelWidth(int v) { bevel_width_ = v; }
+  void SetBevelWidth(int v);
   int BorderWidth() const { return border_width_; }
-  void SetBorderWidth(int v) { border_width_ = v; }
+  void SetBorderWidth(int v);
   TBorderStyle BorderStyle() const { return border_style_; }
-  void SetBorderStyle(TBorderStyle v) { border_style_ = v; }
+  void SetBorderStyle(TBorderStyle v);
   TControlDescription Describe() const override;
+  TClientArea ClientArea() const override;
 
  private:
   TAlignment alignment_ = taCenter;
@@ -322,9 +344,77 @@ class TImage : public TControl {
   TPicture* Picture() { return &picture_; }
   const TPicture* Picture() const { return &picture_; }
   void SetPicture(const TPicture& v) { picture_.Assign(v); }
+  // The picture in the middle of the control rather than at its top left.
+  bool Center() const { return center_; }
+  void SetCenter(bool v);
+  // The picture's lower-left pixel colour shows the background instead.
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool v);
 
  private:
   TPicture picture_;
+  bool center_ = false;
+  bool transparent_ = false;
 };
+
+// A push button with a glyph: a bitmap of NumGlyphs pictures side by side (enabled, disabled).
+class TBitBtn : public TButton {
+ public:
+  explicit TBitBtn(TComponent* owner);
+  TPicture* Glyph() { return &glyph_; }
+  const TPicture* Glyph() const { return &glyph_; }
+  void SetGlyph(const TPicture& v) { glyph_.Assign(v); }
+  int NumGlyphs() const { return num_glyphs_; }
+  void SetNumGlyphs(int v);
+
+ private:
+  TPicture glyph_;
+  int num_glyphs_ = 1;
+};
+
+class TProgressBar : public TWinControl {
+ public:
+  explicit TProgressBar(TComponent* owner);
+  int Min() const { return min_; }
+  void SetMin(int v);
+  int Max() const { return max_; }
+  void SetMax(int v);
+  // Kept inside Min..Max.
+  int Position() const { return position_; }
+  void SetPosition(int v);
+
+ private:
+  int min_ = 0;
+  int max_ = 100;
+  int position_ = 0;
+};
+
+VANTOREL_ENUM(TBevelShape, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine,
+              bsSpacer);
+VANTOREL_ENUM(TBevelStyle, bsLowered, bsRaised);
+
+// An etched line or box drawn inside the control's rectangle.
+class TBevel : public TControl {
+ public:
+  explicit TBevel(TComponent* owner);
+  TBevelShape Shape() const { return shape_; }
+  void SetShape(TBevelShape v);
+  TBevelStyle Style() const { return style_; }
+  void SetStyle(TBevelStyle v);
+
+ private:
+  TBevelShape shape_ = bsBox;
+  TBevelStyle style_ = bsLowered;
+};
+
+// The width and height of one line of text in a control's font (the font it shows: its own,
+// or its parent's while ParentFont).
+struct TTextSize {
+  int width = 0;
+  int height = 0;
+};
+TTextSize MeasureText(const TControl& control, const std::string& text);
+// The font a control is drawn in.
+const TFont& EffectiveFont(const TControl& control);
 
 }  // namespace vantorel

@@ -106,6 +106,13 @@ void TForm::SetClientHeight(int v) {
   SetHeight(Saturated(int64_t{v} + FormFrameHeight(border_style_)));
 }
 
+void TForm::SetBorderStyle(TFormBorderStyle v) {
+  if (v == border_style_) return;
+  border_style_ = v;
+  // The frame takes from the client area or gives back to it.
+  AlignControls();
+}
+
 void TForm::SetWindowState(TWindowState v) {
   if (v == window_state_) return;
   window_state_ = v;

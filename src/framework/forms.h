@@ -25,7 +25,7 @@ class TForm : public TWinControl {
   TWindowState WindowState() const { return window_state_; }
   void SetWindowState(TWindowState v);
   TFormBorderStyle BorderStyle() const { return border_style_; }
-  void SetBorderStyle(TFormBorderStyle v) { border_style_ = v; }
+  void SetBorderStyle(TFormBorderStyle v);
   TBorderIcons BorderIcons() const { return border_icons_; }
   void SetBorderIcons(TBorderIcons v) { border_icons_ = v; }
   TFormStyle FormStyle() const { return form_style_; }
@@ -35,6 +35,7 @@ class TForm : public TWinControl {
   void SetClientWidth(int v);
   int ClientHeight() const;
   void SetClientHeight(int v);
+  TClientArea ClientArea() const override { return {0, 0, ClientWidth(), ClientHeight()}; }
   int PixelsPerInch() const { return pixels_per_inch_; }
   void SetPixelsPerInch(int v) { pixels_per_inch_ = v; }
   int TextHeight() const { return text_height_; }

@@ -37,6 +37,98 @@ ui::Rect BoundsOf(const TControl& c) {
   return ui::Rect{c.Left(), c.Top(), c.Width(), c.Height()};
 }
 
+ui::FontSpec SpecOf(const TFont& font) {
+  ui::FontSpec spec;
+  spec.name = font.Name();
+  spec.height = font.Height();
+  spec.charset = font.Charset();
+  spec.bold = font.Style().Contains(fsBold);
+  spec.italic = font.Style().Contains(fsItalic);
+  spec.underline = font.Style().Contains(fsUnderline);
+  return spec;
+}
+
+ui::Edge EdgeOf(TBevelCut cut) {
+  switch (cut) {
+    case bvRaised:
+      return ui::Edge::Raised;
+    case bvLowered:
+      return ui::Edge::Lowered;
+    default:
+      return ui::Edge::None;
+  }
+}
+
+ui::Frame BevelFrame(const TBevel& bevel) {
+  ui::Frame frame;
+  const bool lowered = bevel.Style() == bsLowered;
+  // Lines are etched (two edges); boxes are one edge, frames etched all round.
+  frame.outer = lowered ? ui::Edge::Lowered : ui::Edge::Raised;
+  frame.inner = lowered ? ui::Edge::Raised : ui::Edge::Lowered;
+  switch (bevel.Shape()) {
+    case bsBox:
+      frame.inner = ui::Edge::None;
+      break;
+    case bsFrame:
+      break;
+    case bsTopLine:
+      frame.sides = ui::kSideTop;
+      break;
+    case bsBottomLine:
+      frame.sides = ui::kSideBottom;
+      break;
+    case bsLeftLine:
+      frame.sides = ui::kSideLeft;
+      break;
+    case bsRightLine:
+      frame.sides = ui::kSideRight;
+      break;
+    case bsSpacer:
+      frame.outer = frame.inner = ui::Edge::None;
+      break;
+  }
+  return frame;
+}
+
+// What a control shows beyond its text and bounds: its font and the looks of its kind.
+void ApplyLook(TControl& c) {
+  ui::Window w = c.NativeHandle();
+  if (w == 0) return;
+  ui::SetFont(w, SpecOf(EffectiveFont(c)));
+  if (auto* label = dynamic_cast<TLabel*>(&c)) {
+    ui::TextAlign align = label->Alignment() == taRightJustify ? ui::TextAlign::Right
+                          : label->Alignment() == taCenter     ? ui::TextAlign::Center
+                                                               : ui::TextAlign::Left;
+    ui::SetLabelStyle(w, align, label->WordWrap(), label->Layout() == tlCenter);
+  } else if (auto* panel = dynamic_cast<TPanel*>(&c)) {
+    ui::Frame frame;
+    frame.outer = EdgeOf(panel->BevelOuter());
+    frame.inner = EdgeOf(panel->BevelInner());
+    frame.single_line = panel->BorderStyle() == bsSingle;
+    ui::SetFrame(w, frame);
+  } else if (auto* bevel = dynamic_cast<TBevel*>(&c)) {
+    ui::SetFrame(w, BevelFrame(*bevel));
+  } else if (auto* bar = dynamic_cast<TProgressBar*>(&c)) {
+    ui::SetProgress(w, bar->Min(), bar->Max(), bar->Position());
+  } else if (auto* bit = dynamic_cast<TBitBtn*>(&c)) {
+    ui::SetButtonGlyph(w, bit->Glyph()->Data(), bit->NumGlyphs());
+  } else if (auto* image = dynamic_cast<TImage*>(&c)) {
+    ui::SetImageStyle(w, image->Center(), image->Transparent());
+  }
+}
+
+// Children that take their parent's font follow it.
+void ApplyParentFont(TControl& c) {
+  auto* win = dynamic_cast<TWinControl*>(&c);
+  if (win == nullptr) return;
+  for (int i = 0; i < win->ControlCount(); ++i) {
+    TControl* child = win->Controls(i);
+    if (!child->ParentFont() || child->NativeHandle() == 0) continue;
+    ui::SetFont(child->NativeHandle(), SpecOf(EffectiveFont(*child)));
+    ApplyParentFont(*child);
+  }
+}
+
 class TNativeBackend : public TUiBackend {
  public:
   const char* Name() const override { return "win32"; }
@@ -106,6 +198,8 @@ class TNativeBackend : public TUiBackend {
     if (dynamic_cast<TImage*>(&c) == nullptr) ui::SetText(w, WindowText(c));
     ui::SetBounds(w, BoundsOf(c));
     ui::SetEnabled(w, c.Enabled());
+    ApplyLook(c);
+    ApplyParentFont(c);
     if (auto* button = dynamic_cast<TButton*>(&c)) ui::SetDefaultButton(w, button->Default());
     if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
     if (auto* form = dynamic_cast<TForm*>(&c); form != nullptr && form->Parent() == nullptr) {
@@ -161,6 +255,12 @@ class TNativeBackend : public TUiBackend {
 
   void CursorChanged(int cursor) override { ui::SetCursor(ToSystemCursor(cursor)); }
 
+  void MeasureText(const TFont& font, const std::string& text, int& width, int& height) override {
+    ui::Rect size = ui::MeasureText(SpecOf(font), text);
+    width = size.width;
+    height = size.height;
+  }
+
  private:
   // Windows of a control and of its children that do not have one yet.
   void Realize(TControl& c) {
@@ -183,6 +283,7 @@ class TNativeBackend : public TUiBackend {
     style.system_menu = form.BorderIcons().Contains(biSystemMenu);
     style.minimize_box = form.BorderIcons().Contains(biMinimize);
     style.maximize_box = form.BorderIcons().Contains(biMaximize);
+    style.topmost = form.FormStyle() == fsStayOnTop;
 
     ui::Rect bounds = BoundsOf(form);
     if (form.Position() == poScreenCenter || form.Position() == poDesktopCenter ||
@@ -209,6 +310,7 @@ class TNativeBackend : public TUiBackend {
     };
     ui::Window w = ui::CreateFormWindow(owner, form.Caption(), bounds, style, std::move(events));
     form.SetNativeHandle(w);
+    if (w != 0) ui::SetFont(w, SpecOf(*form.Font()));
   }
 
   void CreateChildWindow(TControl& c) {
@@ -220,6 +322,10 @@ class TNativeBackend : public TUiBackend {
       kind = ui::ControlKind::Label;
     } else if (dynamic_cast<TImage*>(&c) != nullptr) {
       kind = ui::ControlKind::Image;
+    } else if (dynamic_cast<TBevel*>(&c) != nullptr) {
+      kind = ui::ControlKind::Bevel;
+    } else if (dynamic_cast<TProgressBar*>(&c) != nullptr) {
+      kind = ui::ControlKind::ProgressBar;
     } else if (auto* button = dynamic_cast<TButton*>(&c)) {
       kind = ui::ControlKind::Button;
       clicked = [button] { Application().Dispatch(button, [&] { button->Click(); }); };
@@ -245,6 +351,7 @@ class TNativeBackend : public TUiBackend {
     if (!c.Enabled()) ui::SetEnabled(w, false);
     if (auto* button = dynamic_cast<TButton*>(&c); button != nullptr && button->Default())
       ui::SetDefaultButton(w, true);
+    ApplyLook(c);
     if (auto* image = dynamic_cast<TImage*>(&c)) ui::SetImage(w, image->Picture()->Data());
   }
 

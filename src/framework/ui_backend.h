@@ -8,6 +8,7 @@ namespace vantorel {
 
 class TApplication;
 class TControl;
+class TFont;
 class TForm;
 
 class TUiBackend {
@@ -35,6 +36,8 @@ class TUiBackend {
   virtual void Terminate() = 0;
   // The cursor to show over the application's windows (screen cursor or a form's).
   virtual void CursorChanged(int cursor) = 0;
+  // The size of one line of text in a font.
+  virtual void MeasureText(const TFont& font, const std::string& text, int& width, int& height) = 0;
 };
 
 std::unique_ptr<TUiBackend> CreateHeadlessBackend();

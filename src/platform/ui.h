@@ -18,7 +18,7 @@ struct Rect {
   int height = 0;
 };
 
-enum class ControlKind { Label, Button, Edit, Panel, Image };
+enum class ControlKind { Label, Button, Edit, Panel, Image, ProgressBar, Bevel };
 enum class ShowState { Hidden, Normal, Minimized, Maximized };
 enum class SystemCursor { Arrow, Wait, AppStarting, IBeam, Cross, Hand, No, Help };
 
@@ -29,6 +29,7 @@ struct FormStyle {
   bool system_menu = true;
   bool minimize_box = true;
   bool maximize_box = true;
+  bool topmost = false;  // above every window that is not topmost itself
 };
 
 struct FormEvents {
@@ -80,5 +81,48 @@ int MessageBox(Window owner, const std::string& text, const std::string& caption
 // Unattended tests: the next message box or window whose caption is `caption` gets a click on
 // the button with id `button_id` as soon as it appears on this thread.
 void AnswerNextDialogForTesting(const std::string& caption, int button_id);
+
+// ---- what the install forms draw ------------------------------------------------------------
+
+struct FontSpec {
+  std::string name;
+  int height = -11;  // negative: the character height in pixels, as in a LOGFONT
+  int charset = 1;   // DEFAULT_CHARSET
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+};
+// The control draws its text in this font (kept per spec, shared between windows).
+void SetFont(Window window, const FontSpec& font);
+// The width and height the text takes on one line in that font.
+Rect MeasureText(const FontSpec& font, const std::string& text);
+
+enum class TextAlign { Left, Right, Center };
+// A label: its alignment, whether long lines wrap at words, and whether one line is centred
+// vertically.
+void SetLabelStyle(Window label, TextAlign align, bool word_wrap, bool center_vertically);
+
+enum class Edge { None, Raised, Lowered };
+enum Side : unsigned { kSideLeft = 1, kSideTop = 2, kSideRight = 4, kSideBottom = 8 };
+// The edges a panel or bevel draws inside its rectangle: an outer and an inner one, on `sides`,
+// `inset` pixels in from its border (a bevel line drawn in the middle of a taller control).
+struct Frame {
+  Edge outer = Edge::Raised;
+  Edge inner = Edge::None;
+  unsigned sides = kSideLeft | kSideTop | kSideRight | kSideBottom;
+  bool single_line = false;  // a plain black line (a single border) outside the edges
+};
+void SetFrame(Window panel, const Frame& frame);
+
+// A progress bar's range and position.
+void SetProgress(Window bar, int min, int max, int position);
+
+// A button that shows a glyph left of its caption: `glyphs` side by side in the bitmap, the
+// first for the enabled button, the second (when there is one) for the disabled one. The
+// glyph's lower-left pixel colour is drawn as the button face.
+void SetButtonGlyph(Window button, const std::vector<uint8_t>& bitmap, int glyphs);
+// An image centred in its control instead of at its top left; `transparent`: the picture's
+// lower-left pixel colour is drawn as the parent's background.
+void SetImageStyle(Window image, bool center, bool transparent);
 
 }  // namespace vantorel::platform::ui

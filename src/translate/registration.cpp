@@ -31,7 +31,7 @@ VANTOREL_CLASS(TTranslateLabel, TLabel) {
   p.Int("GLID", &TTranslateLabel::GLID, &TTranslateLabel::SetGLID).Default(0);
 }
 
-VANTOREL_CLASS(TTranslateBitBtn, TButton) {
+VANTOREL_CLASS(TTranslateBitBtn, TBitBtn) {
   p.Int("GLID", &TTranslateBitBtn::GLID, &TTranslateBitBtn::SetGLID).Default(0);
 }
 

@@ -16,9 +16,9 @@ class TTranslateLabel : public TLabel {
   int32_t glid_ = 0;
 };
 
-class TTranslateBitBtn : public TButton {
+class TTranslateBitBtn : public TBitBtn {
  public:
-  using TButton::TButton;
+  using TBitBtn::TBitBtn;
   int32_t GLID() const { return glid_; }
   void SetGLID(int32_t v) { glid_ = v; }
 

@@ -152,12 +152,38 @@ void THeadlessBackend::Activate(TForm* form) {
 void THeadlessBackend::ShowForm(TForm& form) {
   if (std::find(shown_.begin(), shown_.end(), &form) == shown_.end()) {
     shown_.push_back(&form);
-    Write(DescribeForm(form, &form == Application().MainForm() ? "main" : "shown") + "end\n");
+    std::string block = DescribeForm(form, &form == Application().MainForm() ? "main" : "shown");
+    std::erase_if(written_, [&](const auto& w) { return w.first == &form; });
+    written_.emplace_back(&form, block);
+    Write(block + "end\n");
   }
   Activate(&form);
 }
 
+void THeadlessBackend::Repaint(TControl& control) {
+  TForm* form = control.ParentForm();
+  if (form == nullptr || form->Modal() || form == Application().MainForm()) return;
+  if (std::find(shown_.begin(), shown_.end(), form) == shown_.end()) return;
+  std::string block = DescribeForm(*form, "shown");
+  auto it = std::find_if(written_.begin(), written_.end(),
+                         [&](const auto& w) { return w.first == form; });
+  if (it != written_.end() && it->second == block) return;
+  if (it == written_.end())
+    written_.emplace_back(form, block);
+  else
+    it->second = block;
+  Write(block + "end\n");
+}
+
+void THeadlessBackend::MeasureText(const TFont& font, const std::string& text, int& width,
+                                   int& height) {
+  const int pixels = font.Height() < 0 ? -font.Height() : font.Height() * 3 / 4;
+  width = static_cast<int>(text.size()) * pixels * 5 / 12;
+  height = pixels + 2;
+}
+
 void THeadlessBackend::HideForm(TForm& form) {
+  std::erase_if(written_, [&](const auto& w) { return w.first == &form; });
   auto it = std::find(shown_.begin(), shown_.end(), &form);
   if (it == shown_.end()) return;
   shown_.erase(it);
@@ -168,6 +194,7 @@ void THeadlessBackend::HideForm(TForm& form) {
 }
 
 void THeadlessBackend::ControlDestroying(TControl& control) {
+  std::erase_if(written_, [&](const auto& w) { return w.first == &control; });
   auto it = std::find(shown_.begin(), shown_.end(), &control);
   if (it != shown_.end()) shown_.erase(it);
   if (active_ == &control) active_ = nullptr;

@@ -137,12 +137,17 @@ class THeadlessBackend : public TUiBackend {
   int ShowModal(TForm& form) override;
   void ControlChanged(TControl&) override {}
   void ControlDestroying(TControl& control) override;
-  void Repaint(TControl&) override {}
+  // A modeless window that shows something new since it was last written is written again
+  // (a status window's next message, a progress window's next file).
+  void Repaint(TControl& control) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   void Run(TApplication& app) override;
   void ProcessMessages(TApplication& app) override;
   void Terminate() override {}
   void CursorChanged(int cursor) override { cursor_ = cursor; }
+  // Without a screen: an average character width of five twelfths of the font's height, the
+  // proportion of the dialogs' 8-point fonts.
+  void MeasureText(const TFont& font, const std::string& text, int& width, int& height) override;
 
  private:
   const TAnswer* NextAnswerFor(const std::string& caption);
@@ -159,6 +164,7 @@ class THeadlessBackend : public TUiBackend {
   std::string transcript_;
   FailureHandler failure_;
   std::vector<TForm*> shown_;
+  std::vector<std::pair<TForm*, std::string>> written_;  // what each shown form showed last
   TForm* active_ = nullptr;
   int cursor_ = 0;
 };

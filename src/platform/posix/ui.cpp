@@ -50,5 +50,14 @@ int MessageBox(Window, const std::string&, const std::string&, unsigned) {
   return 0;
 }
 void AnswerNextDialogForTesting(const std::string&, int) {}
+void SetFont(Window, const FontSpec&) {}
+Rect MeasureText(const FontSpec&, const std::string&) {
+  return {};
+}
+void SetLabelStyle(Window, TextAlign, bool, bool) {}
+void SetFrame(Window, const Frame&) {}
+void SetProgress(Window, int, int, int) {}
+void SetButtonGlyph(Window, const std::vector<uint8_t>&, int) {}
+void SetImageStyle(Window, bool, bool) {}
 
 }  // namespace vantorel::platform::ui

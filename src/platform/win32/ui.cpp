@@ -3,11 +3,14 @@
 #include "platform/ui.h"
 
 #include <windows.h>
+// windows.h first: the common controls need its types.
+#include <commctrl.h>
 // The A/W macro would rename our own function.
 #undef MessageBox
 
 #include <cstring>
 #include <exception>
+#include <map>
 #include <unordered_map>
 
 namespace vantorel::platform::ui {
@@ -24,6 +27,21 @@ struct WindowData {
   std::function<void()> changed;
   bool is_form = false;
   int default_id = 0;  // forms: the control id Enter presses
+  // Panels and bevels: the edges they draw, and the font of their caption.
+  Frame frame;
+  HFONT font = nullptr;
+  // Buttons with a glyph are drawn by us; the bitmap holds `glyphs` glyphs side by side.
+  HBITMAP glyph = nullptr;
+  int glyphs = 0;
+  bool is_default = false;
+  // Images.
+  bool transparent = false;
+  ~WindowData() {
+    if (glyph != nullptr) DeleteObject(glyph);
+  }
+  WindowData() = default;
+  WindowData(const WindowData&) = delete;
+  WindowData& operator=(const WindowData&) = delete;
 };
 
 std::unordered_map<HWND, WindowData>& Data() {
@@ -84,8 +102,124 @@ LRESULT HandleCommand(WPARAM wparam, LPARAM lparam) {
   return 0;
 }
 
+// A device-dependent copy of a DIB (with or without its file header); nullptr when the bytes
+// are not a whole bitmap. `face`: the colour of the lower-left pixel becomes the button face.
+HBITMAP MakeBitmap(const std::vector<uint8_t>& bitmap, bool face) {
+  size_t offset = bitmap.size() >= 2 && bitmap[0] == 'B' && bitmap[1] == 'M' ? 14 : 0;
+  if (bitmap.size() < offset + sizeof(BITMAPINFOHEADER)) return nullptr;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, bitmap.data() + offset, sizeof header);
+  size_t colours = header.biClrUsed != 0    ? header.biClrUsed
+                   : header.biBitCount <= 8 ? size_t{1} << header.biBitCount
+                                            : 0;
+  size_t bits = offset + header.biSize + colours * sizeof(RGBQUAD);
+  size_t stride = (static_cast<size_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+  size_t rows = static_cast<size_t>(header.biHeight < 0 ? -header.biHeight : header.biHeight);
+  // A picture whose pixels are not all there is not shown rather than read past its end.
+  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biWidth <= 0 || bits > bitmap.size() ||
+      stride * rows > bitmap.size() - bits)
+    return nullptr;
+  std::vector<uint8_t> info(bitmap.begin() + static_cast<ptrdiff_t>(offset),
+                            bitmap.begin() + static_cast<ptrdiff_t>(bits));
+  if (face && colours > 0 && rows > 0 && (header.biBitCount == 4 || header.biBitCount == 8) &&
+      header.biCompression == BI_RGB) {
+    // The lower-left pixel is the first of the first row of a bottom-up DIB.
+    const uint8_t* first = bitmap.data() + bits;
+    size_t index = header.biBitCount == 8 ? first[0] : first[0] >> 4;
+    if (header.biHeight < 0) {
+      const uint8_t* last = first + stride * (rows - 1);
+      index = header.biBitCount == 8 ? last[0] : last[0] >> 4;
+    }
+    if (index < colours) {
+      COLORREF c = GetSysColor(COLOR_BTNFACE);
+      RGBQUAD q{GetBValue(c), GetGValue(c), GetRValue(c), 0};
+      std::memcpy(info.data() + header.biSize + index * sizeof(RGBQUAD), &q, sizeof q);
+    }
+  }
+  HDC screen = GetDC(nullptr);
+  HBITMAP made = CreateDIBitmap(screen, &header, CBM_INIT, bitmap.data() + bits,
+                                reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return made;
+}
+
+// A push button with a glyph left of its caption, drawn as the system draws its buttons.
+BOOL DrawGlyphButton(const DRAWITEMSTRUCT& item) {
+  WindowData* data = Find(item.hwndItem);
+  if (data == nullptr || data->glyph == nullptr) return FALSE;
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  const bool pushed = item.itemState & ODS_SELECTED;
+  const bool disabled = item.itemState & ODS_DISABLED;
+  const bool focus = item.itemState & ODS_FOCUS;
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  if (data->is_default || focus) {
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&r, -1, -1);
+  }
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+
+  char text[256];
+  int n = GetWindowTextA(item.hwndItem, text, sizeof text);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+  HGDIOBJ old_font = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  RECT measured{0, 0, 0, 0};
+  DrawTextA(dc, text, n, &measured, DT_SINGLELINE | DT_CALCRECT);
+  BITMAP bm;
+  GetObjectA(data->glyph, sizeof bm, &bm);
+  const int glyph_w = bm.bmWidth / (data->glyphs > 0 ? data->glyphs : 1), glyph_h = bm.bmHeight;
+  const int spacing = n > 0 ? 4 : 0;
+  const int total = glyph_w + spacing + (measured.right - measured.left);
+  const int shift = pushed ? 1 : 0;
+  int x = r.left + (r.right - r.left - total) / 2 + shift;
+  const int y = r.top + (r.bottom - r.top - glyph_h) / 2 + shift;
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old_bitmap = SelectObject(memory, data->glyph);
+  const int slice = disabled && data->glyphs > 1 ? 1 : 0;
+  BitBlt(dc, x, y, glyph_w, glyph_h, memory, slice * glyph_w, 0, SRCCOPY);
+  SelectObject(memory, old_bitmap);
+  DeleteDC(memory);
+  x += glyph_w + spacing;
+  RECT text_rect{x, r.top + shift, r.right - 2, r.bottom + shift};
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  DrawTextA(dc, text, n, &text_rect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  SelectObject(dc, old_font);
+  if (focus) {
+    RECT f = r;
+    InflateRect(&f, -3, -3);
+    DrawFocusRect(dc, &f);
+  }
+  return TRUE;
+}
+
+void PaintFrame(HDC dc, RECT r, const Frame& frame) {
+  if (frame.single_line) {
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&r, -1, -1);
+  }
+  UINT sides = (frame.sides & kSideLeft ? BF_LEFT : 0) | (frame.sides & kSideTop ? BF_TOP : 0) |
+               (frame.sides & kSideRight ? BF_RIGHT : 0) |
+               (frame.sides & kSideBottom ? BF_BOTTOM : 0);
+  auto shrink = [&] {
+    if (frame.sides & kSideLeft) ++r.left;
+    if (frame.sides & kSideTop) ++r.top;
+    if (frame.sides & kSideRight) --r.right;
+    if (frame.sides & kSideBottom) --r.bottom;
+  };
+  if (frame.outer != Edge::None) {
+    DrawEdge(dc, &r, frame.outer == Edge::Raised ? BDR_RAISEDOUTER : BDR_SUNKENOUTER, sides);
+    shrink();
+  }
+  if (frame.inner != Edge::None)
+    DrawEdge(dc, &r, frame.inner == Edge::Raised ? BDR_RAISEDINNER : BDR_SUNKENINNER, sides);
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
+    case WM_DRAWITEM:
+      if (DrawGlyphButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam))) return TRUE;
+      break;
     case WM_COMMAND:
       if (lparam == 0 && LOWORD(wparam) == IDOK) {
         // Enter in the dialog navigation: press the default button.
@@ -134,6 +268,15 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_COMMAND:
       return HandleCommand(wparam, lparam);
+    case WM_DRAWITEM:
+      if (DrawGlyphButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam))) return TRUE;
+      break;
+    case WM_SETFONT:
+      if (WindowData* data = Find(hwnd)) data->font = reinterpret_cast<HFONT>(wparam);
+      return 0;
+    case WM_GETFONT:
+      if (WindowData* data = Find(hwnd)) return reinterpret_cast<LRESULT>(data->font);
+      return 0;
     case WM_SETCURSOR:
       if (g_cursor != nullptr) {
         SetCursor(g_cursor);
@@ -145,12 +288,15 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       HDC dc = BeginPaint(hwnd, &ps);
       RECT r;
       GetClientRect(hwnd, &r);
-      DrawEdge(dc, &r, BDR_RAISEDOUTER, BF_RECT);
+      WindowData* data = Find(hwnd);
+      if (data != nullptr) PaintFrame(dc, r, data->frame);
       char text[512];
       int n = GetWindowTextA(hwnd, text, sizeof text);
       if (n > 0) {
         SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ font = data != nullptr && data->font != nullptr ? static_cast<HGDIOBJ>(data->font)
+                                                                : GetStockObject(DEFAULT_GUI_FONT);
+        HGDIOBJ old = SelectObject(dc, font);
         DrawTextA(dc, text, n, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         SelectObject(dc, old);
       }
@@ -224,6 +370,7 @@ Window CreateFormWindow(Window owner, const std::string& caption, const Rect& bo
     if (style.maximize_box) ws |= WS_MAXIMIZEBOX;
   }
   if (!style.caption && !style.sizeable && !style.dialog_frame) ws = WS_POPUP | WS_CLIPCHILDREN;
+  if (style.topmost) ex |= WS_EX_TOPMOST;
   // The data must exist before the first messages (WM_SIZE, WM_ACTIVATE) arrive.
   HWND hwnd =
       CreateWindowExA(ex, kFormClass, caption.c_str(), ws, bounds.left, bounds.top, bounds.width,
@@ -264,6 +411,18 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
       ws |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
       ex |= WS_EX_CONTROLPARENT;
       break;
+    case ControlKind::Bevel:
+      cls = kPanelClass;
+      break;
+    case ControlKind::ProgressBar: {
+      static const bool loaded = [] {
+        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+        return InitCommonControlsEx(&init) != FALSE;
+      }();
+      (void)loaded;
+      cls = PROGRESS_CLASSA;
+      break;
+    }
   }
   int id = g_next_id++;
   HWND hwnd = CreateWindowExA(
@@ -274,32 +433,14 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
   WindowData& data = Data()[hwnd];
   data.clicked = std::move(clicked);
   data.changed = std::move(changed);
+  if (kind == ControlKind::Bevel) data.frame = Frame{Edge::Lowered, Edge::Raised, kSideTop, false};
   return W(hwnd);
 }
 
 bool SetImage(Window image, const std::vector<uint8_t>& bitmap) {
   HWND hwnd = H(image);
-  HBITMAP shown = nullptr;
-  size_t offset = bitmap.size() >= 2 && bitmap[0] == 'B' && bitmap[1] == 'M' ? 14 : 0;
-  if (bitmap.size() >= offset + sizeof(BITMAPINFOHEADER)) {
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, bitmap.data() + offset, sizeof header);
-    size_t colours = header.biClrUsed != 0    ? header.biClrUsed
-                     : header.biBitCount <= 8 ? size_t{1} << header.biBitCount
-                                              : 0;
-    size_t bits = offset + header.biSize + colours * sizeof(RGBQUAD);
-    size_t stride = (static_cast<size_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-    size_t rows = static_cast<size_t>(header.biHeight < 0 ? -header.biHeight : header.biHeight);
-    // A picture whose pixels are not all there is not shown rather than read past its end.
-    if (header.biSize >= sizeof(BITMAPINFOHEADER) && header.biWidth > 0 && bits <= bitmap.size() &&
-        stride * rows <= bitmap.size() - bits) {
-      HDC screen = GetDC(nullptr);
-      shown = CreateDIBitmap(screen, &header, CBM_INIT, bitmap.data() + bits,
-                             reinterpret_cast<const BITMAPINFO*>(bitmap.data() + offset),
-                             DIB_RGB_COLORS);
-      ReleaseDC(nullptr, screen);
-    }
-  }
+  WindowData* data = Find(hwnd);
+  HBITMAP shown = MakeBitmap(bitmap, data != nullptr && data->transparent);
   auto old = reinterpret_cast<HBITMAP>(
       SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown)));
   if (old != nullptr && old != shown) DeleteObject(old);
@@ -309,10 +450,15 @@ bool SetImage(Window image, const std::vector<uint8_t>& bitmap) {
 void DestroyWindow(Window window) {
   if (window == 0) return;
   HWND hwnd = H(window);
-  // Child controls of the standard classes never see our WM_NCDESTROY: forget them here.
-  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT))
-    Data().erase(child);
+  // Controls of the standard classes never see our WM_NCDESTROY: forget them here, at every
+  // depth (a button on a panel on a page).
+  EnumChildWindows(
+      hwnd,
+      [](HWND child, LPARAM) -> BOOL {
+        Data().erase(child);
+        return TRUE;
+      },
+      0);
   ::DestroyWindow(hwnd);
   Data().erase(hwnd);
 }
@@ -354,7 +500,13 @@ void SetEnabled(Window window, bool enabled) {
 
 void SetDefaultButton(Window button, bool is_default) {
   HWND hwnd = H(button);
-  SendMessageA(hwnd, BM_SETSTYLE, is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  if (WindowData* own = Find(hwnd); own != nullptr && own->glyph != nullptr) {
+    // A drawn button keeps its owner-drawn style; it draws the default frame itself.
+    own->is_default = is_default;
+    InvalidateRect(hwnd, nullptr, TRUE);
+  } else {
+    SendMessageA(hwnd, BM_SETSTYLE, is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
   HWND top = GetAncestor(hwnd, GA_ROOT);
   if (WindowData* data = Find(top); data != nullptr) {
     int id = GetDlgCtrlID(hwnd);
@@ -391,8 +543,9 @@ void BringToFront(Window window) {
 }
 
 void Repaint(Window window) {
-  InvalidateRect(H(window), nullptr, TRUE);
-  UpdateWindow(H(window));
+  // The window and every control on it, now.
+  RedrawWindow(H(window), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 Rect ScreenRect() {
@@ -491,6 +644,108 @@ void PostQuit(int exit_code) {
 
 int MessageBox(Window owner, const std::string& text, const std::string& caption, unsigned flags) {
   return MessageBoxA(H(owner), text.c_str(), caption.c_str(), flags);
+}
+
+namespace {
+
+std::string FontKey(const FontSpec& f) {
+  return f.name + '\n' + std::to_string(f.height) + '\n' + std::to_string(f.charset) +
+         (f.bold ? "b" : "") + (f.italic ? "i" : "") + (f.underline ? "u" : "");
+}
+
+// Fonts live as long as the program: windows share them and never own one.
+HFONT FontFor(const FontSpec& f) {
+  static std::map<std::string, HFONT> fonts;
+  HFONT& font = fonts[FontKey(f)];
+  if (font == nullptr) {
+    LOGFONTA lf{};
+    lf.lfHeight = f.height;
+    lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = f.italic ? TRUE : FALSE;
+    lf.lfUnderline = f.underline ? TRUE : FALSE;
+    lf.lfCharSet = static_cast<BYTE>(f.charset);
+    lf.lfQuality = DEFAULT_QUALITY;
+    std::strncpy(lf.lfFaceName, f.name.c_str(), LF_FACESIZE - 1);
+    font = CreateFontIndirectA(&lf);
+  }
+  return font;
+}
+
+}  // namespace
+
+void SetFont(Window window, const FontSpec& font) {
+  HFONT handle = FontFor(font);
+  if (handle != nullptr)
+    SendMessageA(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+}
+
+Rect MeasureText(const FontSpec& font, const std::string& text) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FontFor(font));
+  SIZE size{0, 0};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return Rect{0, 0, size.cx, size.cy};
+}
+
+void SetLabelStyle(Window label, TextAlign align, bool word_wrap, bool center_vertically) {
+  HWND hwnd = H(label);
+  LONG style = GetWindowLongA(hwnd, GWL_STYLE) & ~(SS_TYPEMASK | SS_CENTERIMAGE);
+  switch (align) {
+    case TextAlign::Left:
+      style |= word_wrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
+      break;
+    case TextAlign::Right:
+      style |= SS_RIGHT;
+      break;
+    case TextAlign::Center:
+      style |= SS_CENTER;
+      break;
+  }
+  // A vertically centred label is one line: the system draws it so only without wrapping.
+  if (center_vertically && !word_wrap) style |= SS_CENTERIMAGE;
+  SetWindowLongA(hwnd, GWL_STYLE, style);
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void SetFrame(Window panel, const Frame& frame) {
+  if (WindowData* data = Find(H(panel))) {
+    data->frame = frame;
+    InvalidateRect(H(panel), nullptr, TRUE);
+  }
+}
+
+void SetProgress(Window bar, int min, int max, int position) {
+  SendMessageA(H(bar), PBM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
+  SendMessageA(H(bar), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void SetButtonGlyph(Window button, const std::vector<uint8_t>& bitmap, int glyphs) {
+  HWND hwnd = H(button);
+  WindowData* data = Find(hwnd);
+  if (data == nullptr) return;
+  if (data->glyph != nullptr) DeleteObject(data->glyph);
+  data->glyph = bitmap.empty() ? nullptr : MakeBitmap(bitmap, true);
+  data->glyphs = glyphs < 1 ? 1 : glyphs;
+  const LONG kind = GetWindowLongA(hwnd, GWL_STYLE) & 0x0F;
+  LONG style = GetWindowLongA(hwnd, GWL_STYLE) & ~0x0F;
+  if (kind != BS_OWNERDRAW) data->is_default = kind == BS_DEFPUSHBUTTON;
+  if (data->glyph != nullptr) {
+    style |= BS_OWNERDRAW;
+  } else {
+    style |= data->is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  }
+  SetWindowLongA(hwnd, GWL_STYLE, style);
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void SetImageStyle(Window image, bool center, bool transparent) {
+  HWND hwnd = H(image);
+  if (WindowData* data = Find(hwnd)) data->transparent = transparent;
+  LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  style = center ? style | SS_CENTERIMAGE : style & ~SS_CENTERIMAGE;
+  SetWindowLongA(hwnd, GWL_STYLE, style);
 }
 
 void AnswerNextDialogForTesting(const std::string& caption, int button_id) {

@@ -85,6 +85,31 @@ int main(int argc, char** argv) {
         Log("cancel at " + file->FileName() + " " + std::to_string(file_percent) + "%");
         SharedArchiveEngine().SetAbort(true);
       });
+  // A person watching the real windows: each progress report stays on screen for a moment.
+  RegisterHandler<void(TCustomInstallFile*, int, int)>(
+      "ShowProgressSlowly", [](TCustomInstallFile*, int, int) { platform::SleepMs(6); });
+  // A status message of the install's own, shown long enough for a screenshot: until the file
+  // status.done appears in VANTOREL_SCREENSHOT_DIR (after status.ready was written there), or
+  // two seconds without that folder.
+  RegisterHandler<void(TObject*)>("ShowStatusForAWhile", [](TObject* sender) {
+    auto* install = dynamic_cast<TCustomInstall*>(sender);
+    if (install == nullptr) return;
+    install->PushStatusMessage("Preparing the example files...");
+    std::optional<std::string> dir = platform::GetEnv("VANTOREL_SCREENSHOT_DIR");
+    if (dir && !dir->empty()) {
+      if (std::FILE* f = std::fopen((*dir + "\\status.ready").c_str(), "wb")) std::fclose(f);
+      for (int i = 0; i < 600 && !platform::FileExists(*dir + "\\status.done"); ++i) {
+        Application().ProcessMessages();
+        platform::SleepMs(50);
+      }
+    } else {
+      for (int i = 0; i < 40; ++i) {
+        Application().ProcessMessages();
+        platform::SleepMs(50);
+      }
+    }
+    install->PopStatusMessage();
+  });
   // A restart ends the programs that hold files; the test's holder (vthold.exe) is told to let
   // go here, before the install restarts the machine, by creating the file it waits for.
   auto release_holder = [] {
