@@ -185,12 +185,6 @@ int BuildCommand(const Args& args, std::FILE* out, std::FILE* err) {
       o.library.empty()
           ? RemoveBackslash(ExtractFileDir(FindWindowsProgram("VantorelLoadProgram.exe")))
           : o.library;
-  try {
-    install->TakeUninstallersFromLibrary();  // before counting, so that its bytes are counted
-  } catch (const Exception& e) {
-    std::fprintf(err, "vantorel build: %s\n", e.Message().c_str());
-    return kExitFailed;
-  }
 
   int file_count = 0;
   int64_t input_bytes = 0;

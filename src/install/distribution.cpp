@@ -15,7 +15,6 @@
 #include "routines/exceptions.h"
 #include "routines/strings.h"
 #include "routines/system_routines.h"
-#include "shell/uninstall_exe.h"
 
 namespace vantorel {
 namespace {
@@ -77,18 +76,6 @@ std::string& LibraryDirectoryOverride() {
   return directory;
 }
 
-std::string BuilderLibraryDirectory() {
-  if (!LibraryDirectoryOverride().empty()) return LibraryDirectoryOverride();
-  try {
-    return FindLibraryDirectory(true);
-  } catch (const Exception&) {
-    throw IEInstall(
-        "The HKEY_LOCAL_MACHINE | %s key in the registry is either missing or points to an "
-        "invalid Vantorel directory",
-        std::string(kLibraryKeyName));
-  }
-}
-
 void ReadSelfExtractTrailer(const std::string& path, SelfExtractTrailer& trailer) {
   // Beyond what the format asks, the signature and the positions are checked: a cut or damaged
   // file must never be read past its end or at another archive's bytes.
@@ -116,7 +103,18 @@ void TCustomInstall::CopyLoaderProgram(const std::string& build_dir, const std::
         "files off of the drive. Minimally, you should leave enough space on the drive for the "
         "SETUP.1 archive file.");
   }
-  const std::string loader = AddBackslash(BuilderLibraryDirectory()) + kLoaderProgram;
+  std::string library = LibraryDirectoryOverride();
+  if (library.empty()) {
+    try {
+      library = FindLibraryDirectory(true);
+    } catch (const Exception&) {
+      throw IEInstall(
+          "The HKEY_LOCAL_MACHINE | %s key in the registry is either missing or points to an "
+          "invalid Vantorel directory",
+          std::string(kLibraryKeyName));
+    }
+  }
+  const std::string loader = AddBackslash(library) + kLoaderProgram;
   if (!platform::FileExists(loader)) throw IEInstall("The loader program %s was not found", loader);
   const std::string target = AddBackslash(build_dir) + "setup.exe";
   if (!platform::CopyFile(loader, target, false))
@@ -215,7 +213,6 @@ void TCustomInstall::Build(const std::string& program, const std::string& build_
   const std::string setup_exe = base + "setup.exe", setup_1 = base + "setup.1",
                     files_1 = base + "files.1";
   CopyLoaderProgram(RemoveBackslash(base), program);
-  TakeUninstallersFromLibrary();
   if (OnBeforeBuild) OnBeforeBuild(this);
   {
     struct Restore {
@@ -231,16 +228,6 @@ void TCustomInstall::Build(const std::string& program, const std::string& build_
   }
   if (OnAfterBuild) OnAfterBuild(this);
   if (self_extracting) MakeSelfExtractingExe(setup_exe, setup_1, files_1);
-}
-
-void TCustomInstall::TakeUninstallersFromLibrary() {
-  // A project moves between machines: naming no folder keeps it free of where a builder lives.
-  for (TCustomInstallFile* file : AllInstallFiles()) {
-    auto* uninstaller = dynamic_cast<TUninstallEXE*>(file);
-    if (uninstaller == nullptr || !Trim(uninstaller->IncludeFromDir()).empty()) continue;
-    uninstaller->SetIncludeFromDir(RemoveBackslash(BuilderLibraryDirectory()));
-    if (Trim(uninstaller->FileName()).empty()) uninstaller->SetFileName(kUninstallProgram);
-  }
 }
 
 void TCustomInstall::Compress(TCompressOptions options) {

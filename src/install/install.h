@@ -120,9 +120,6 @@ class TCustomInstall : public TFileContainer, public IInstallComponent {
                                      const std::string& files_1);
   virtual void Build(const std::string& program, const std::string& build_dir,
                      bool self_extracting);
-  // An uninstaller that names no folder of its own carries the builder's uninstall.exe: it takes
-  // the library folder's. Build does it; a caller may do it earlier to see the true sources.
-  void TakeUninstallersFromLibrary();
   void Compress(TCompressOptions options) override;
   virtual void WriteRemoteFileList();
   // The blocks of 8 KB the last transfer to floppies wrote "setup.1" in.
@@ -230,11 +227,8 @@ TCompressOptions BuildCompressOptions(TDistributeType type);
 // Reads the trailer of a self-extracting file; IEInstall with the extraction-info message when
 // the file is short, unreadable, or ends in no trailer whose positions fit inside it.
 void ReadSelfExtractTrailer(const std::string& path, SelfExtractTrailer& trailer);
-// Where the builder's programs (the loader, uninstall.exe) are taken from; when empty, the
-// library directory the registry names. The native builder sets it.
+// Where the builder's programs (the loader) are taken from; when empty, the library directory
+// the registry names. The native builder sets it.
 std::string& LibraryDirectoryOverride();
-// That folder: the override, else the library directory the registry names; IEInstall when
-// neither names one.
-std::string BuilderLibraryDirectory();
 
 }  // namespace vantorel

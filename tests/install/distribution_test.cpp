@@ -273,55 +273,6 @@ TEST_F(Distribution, BuildWritesTheLoaderSetupArchiveAndMainArchive) {
   EXPECT_FALSE(platform::FileExists(out + "\\setup-program.exe"));
 }
 
-// An uninstaller that names no folder carries the library's uninstall.exe; one that names a
-// folder keeps it; without uninstall.exe in the library the build fails rather than ship none.
-TEST_F(Distribution, AnUninstallerWithoutAFolderComesFromTheLibrary) {
-  WriteBytes(dir_ + "\\lib\\uninstall.exe", Pattern(7000, 4));
-  WriteBytes(dir_ + "\\src\\uninstall.exe", Pattern(900, 5));
-  const std::string form = Form();
-  auto with_uninstaller = [&](const std::string& folder_line) {
-    std::string text = form;
-    text.insert(text.rfind("  object psContainerDestDir"),
-                "  object Uninstaller: TUninstallEXE\n"
-                "    Container = Install1\n"
-                "    DestDirType = psContainerDestDir\n"
-                "    ArchiveFileType = psContainerArchiveFile\n"
-                "    FileName = 'uninstall.exe'\n" +
-                    folder_line + "    UniqueID = 3\n  end\n");
-    return text;
-  };
-  struct Case {
-    const char* what;
-    std::string folder_line;
-    int32_t expected_size;  // 0: the build fails
-  } cases[] = {
-      {"no folder: the library's", "", 7000},
-      {"a folder of its own", "    IncludeFromDir = '" + dir_ + "\\src'\n", 900},
-      {"no folder and none in the library", "", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (c.expected_size == 0) platform::DeleteFile(dir_ + "\\lib\\uninstall.exe");
-    const std::string out = dir_ + "\\out\\" + std::to_string(c.expected_size);
-    TCustomInstall* install = LoadForBuild(with_uninstaller(c.folder_line));
-    try {
-      install->Build(SetupProgramPath(), out, false);
-      EXPECT_NE(c.expected_size, 0) << "built without an uninstall.exe";
-    } catch (const Exception& e) {
-      EXPECT_EQ(c.expected_size, 0) << e.Message();
-    }
-    root_.reset();
-    if (c.expected_size == 0) continue;
-    TVtrlCompress engine(nullptr);
-    engine.SetCompressedFile(out + "\\files.1");
-    ASSERT_EQ(engine.FileCount(), 3);
-    TlzhFileStats stats;
-    engine.GetFileStats(2, stats);
-    EXPECT_EQ(ExtractFileName(stats.FileName), "uninstall.exe");
-    EXPECT_EQ(stats.FileSize, c.expected_size);
-  }
-}
-
 TEST_F(Distribution, SelfExtractingBuildInstallsFromInsideTheSetupFile) {
   const std::string out = dir_ + "\\out";
   LoadForBuild(Form())->Build(SetupProgramPath(), out, true);
