@@ -3,14 +3,16 @@
 # from source, `vantorel build` makes its self-extracting setup.exe natively, and setup.exe is
 # started under Wine as a customer would (headless): the loader unpacks the install program, which
 # installs every file from inside setup.exe. Then the installed program runs, and what was
-# installed is shown. Each step prints its exit status.
+# installed is shown, and the product is removed again by its own uninstaller, leaving nothing.
+# Each step prints its exit status.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 out=build/demo
 vantorel=build/host/apps/vantorel
 product=build/win64/examples/product
 export WINEPREFIX="$PWD/$out/wineprefix"
-rm -rf "$out/drive-c" "$out/dist" "$out/customer download" "$out/transcript.txt"
+rm -rf "$out/drive-c" "$out/dist" "$out/customer download" "$out/transcript.txt" \
+  "$out/uninstall-transcript.txt"
 mkdir -p "$out"
 failed=0
 step() {  # step TITLE COMMAND...: runs a step and reports its status
@@ -29,9 +31,10 @@ step "1. the example product, built from source by the win64 tree" \
   ls -l "$product/hello.exe" "$product/shared.dll" "$product/readme.txt" "$product/example.hlp"
 
 # The project names its files under C:\VantorelExample\files; natively drive C: is a folder.
+# The uninstaller it carries is the builder's own uninstall.exe, from the win64 tree.
 mkdir -p "$out/drive-c/VantorelExample/files"
 cp -p "$product/hello.exe" "$product/shared.dll" "$product/readme.txt" "$product/example.hlp" \
-  "$out/drive-c/VantorelExample/files/"
+  build/win64/apps/uninstall.exe "$out/drive-c/VantorelExample/files/"
 export VANTOREL_DRIVE_C="$PWD/$out/drive-c"
 step "2. vantorel build examples/product.vform -o $out/dist --self-extracting" \
   "$vantorel" build examples/product.vform -o "$out/dist" --self-extracting
@@ -65,9 +68,46 @@ echo "== 6. what was installed"
 echo "   the uninstall key:"
 scripts/wine-run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Files Example' \
   /s 2>&1 | tr -d '\r' | sed '/^$/d; s/^/   /'
+echo "   wine uninstaller --list (the system's list of installed programs):"
+scripts/wine-run uninstaller --list 2>/dev/null | tr -d '\r' | sed 's/^/   /'
 
-echo
-echo "== 7. remove it again: not yet (the uninstaller, uninstall.exe, is still to come)"
+# The product is removed as Windows' list of installed programs removes it: by the command its
+# key holds, exactly as it stands, run by cmd. Headless, the confirmation is answered Yes.
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Files Example'
+uninstall=$(scripts/wine-run reg query "$key" /v UninstallString 2>/dev/null | tr -d '\r' |
+  sed -n 's/^ *UninstallString *REG_SZ *//p')
+printf 'Uninstall: Yes\nUninstall: OK\n' >"$out/answers.txt"
+rm -f "$out/uninstall-transcript.txt"
+# Wine's launcher would escape the quotes of a command given to cmd as one argument, so cmd gets
+# it from a batch file, as the line stands.
+printf '@%s\r\n@exit %%errorlevel%%\r\n' "$uninstall" >"$WINEPREFIX/drive_c/remove-product.cmd"
+step "7. remove it again (headless): wine cmd /c C:\\remove-product.cmd, which runs the key's
+   UninstallString ${uninstall:-(none)}" \
+  env VANTOREL_UI=headless VANTOREL_ANSWERS="$PWD/$out/answers.txt" \
+  VANTOREL_TRANSCRIPT="$PWD/$out/uninstall-transcript.txt" scripts/wine-run cmd /c 'C:\remove-product.cmd'
+rm -f "$WINEPREFIX/drive_c/remove-product.cmd"
+echo "   (0 removed, 1 failed, 2 cancelled, 3 removed, some files at the next restart)"
+echo "   what the removal showed:"
+sed 's/^/   | /' "$out/uninstall-transcript.txt" 2>/dev/null
+# uninstall.exe runs from a copy of itself, which deletes the program and its folder last.
+for _ in $(seq 50); do [ -e "$dest" ] || break; sleep 0.2; done
+echo "   what is left:"
+if [ -e "$dest" ]; then
+  echo "   the install folder: still there:"; find "$dest" | sed 's/^/     /'; failed=1
+else
+  echo "   the install folder: gone"
+fi
+if scripts/wine-run reg query "$key" >/dev/null 2>&1; then
+  echo "   the uninstall key: still there"; failed=1
+else
+  echo "   the uninstall key: gone"
+fi
+listed=$(scripts/wine-run uninstaller --list 2>/dev/null | tr -d '\r')
+if grep -q '|||Files Example$' <<<"$listed"; then
+  echo "   wine uninstaller --list: still lists Files Example"; failed=1
+else
+  echo "   wine uninstaller --list: Files Example is no longer listed (${listed:-an empty list})"
+fi
 
 echo
 echo "== the minimal project still loads and runs: vantorel check examples/minimal.vform"

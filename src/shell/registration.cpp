@@ -17,7 +17,7 @@ VANTOREL_CLASS(TUninstallEXE, TCustomInstallFile) {
   p.Enum("FileType", &F::FileType, &F::SetFileType).Default(iftNormal);
   p.String("IncludeFromDir", &F::IncludeFromDir, &F::SetIncludeFromDir);
   p.Enum("OverwriteMode", &F::OverwriteMode, &F::SetOverwriteMode).Default(owAlways);
-  p.Enum("State", &F::State, &F::SetState).Default(ifsNone);
+  p.Enum("State", &F::State, &F::SetStoredState).Default(ifsNone);
   p.Bool("UpdateDLLCounter", &F::UpdateDLLCounter, &F::SetUpdateDLLCounter).Default(false);
   p.Int("UniqueID", &F::UniqueID, &F::SetUniqueID).AlwaysStored();
   p.Event("OnAfterCompress", &F::OnAfterCompress);

@@ -49,9 +49,9 @@ TUninstallEXE::TUninstallEXE(TComponent* owner) : TCustomInstallFile(owner) {
   }
 }
 
-void TUninstallEXE::SetState(TInstallFileState v) {
+void TUninstallEXE::SetStoredState(TInstallFileState v) {
   if (IsLoading()) return;
-  TCustomInstallFile::SetState(v);
+  SetState(v);
 }
 
 // Built by appending: GCC 12 warns falsely about "\"" + a temporary string.

@@ -22,8 +22,10 @@ class TUninstallEXE : public TCustomInstallFile {
  public:
   explicit TUninstallEXE(TComponent* owner);
 
-  // The state is an operation, not a setting: a stored one is not run while the form loads.
-  void SetState(TInstallFileState v) override;
+  // The State property as forms store it: an operation, not a setting, so a stored one is not
+  // run while the form loads. The engine's own calls (a build started while the form is still
+  // loading, -b) go to SetState and are run.
+  void SetStoredState(TInstallFileState v);
 
   // Writes the product's entry in the list of installed programs; it takes the place of the
   // install file's own record, since uninstall.exe removes itself last, by its own means.

@@ -13,16 +13,18 @@ skip() {
 [ -x "$vantorel" ] || skip "no native vantorel at $vantorel"
 [ -f "$win64/apps/vtsetup.exe" ] || skip "no win64 tree at $win64 (make win64)"
 [ -f "$win64/apps/VantorelLoadProgram.exe" ] || skip "no loader in $win64/apps"
+[ -f "$win64/apps/uninstall.exe" ] || skip "no uninstall.exe in $win64/apps"
 command -v wine >/dev/null || skip "wine is not installed"
 
 work=$(mktemp -d /tmp/vantorel-both-XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() { wineserver -k >/dev/null 2>&1; rm -rf "$work"; }
+cleanup() { wineserver -k >/dev/null 2>&1; [ -n "${KEEP:-}" ] || rm -rf "$work"; }
 trap cleanup EXIT
 d="$work/drive d"
 mkdir -p "$d/src" "$d/prog" "$d/lib"
 stamp=202504111200
 printf 'read me\r\n' >"$d/src/readme.txt"
+cp "$win64/apps/uninstall.exe" "$d/src/"  # the project's uninstaller, beside its other files
 head -c 40000 /dev/zero | tr '\0' 'h' >"$d/src/example.hlp"
 if [ -f "$win64/tests/data/payloads/vtver15/vtver.dll" ]; then
   cp "$win64/tests/data/payloads/vtver15/vtver.dll" "$d/src/shared.dll"  # a real version resource

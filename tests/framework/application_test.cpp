@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "framework/headless/headless.h"
 #include "test_classes.h"
@@ -393,6 +395,90 @@ TEST_F(HeadlessApplication, TheTranscriptFileHoldsWhatWasShown) {
   EXPECT_EQ(entries[0].Texts(), std::vector<std::string>{"line one\nline \"two\"\\"});
   EXPECT_EQ(entries[1].result, mrOk);
   std::remove(path.c_str());
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(HeadlessApplication, AWaitHoldsTheAnswerUntilItsFileExists) {
+  const std::string dir = ::testing::TempDir();
+  const std::string transcript = dir + "vantorel_wait_transcript.txt";
+  const std::string go = dir + "vantorel_wait_go";
+  std::remove(transcript.c_str());
+  std::remove(go.c_str());
+  ui->SetTranscriptFile(transcript);
+  ui->SetAnswers("@wait 30 " + go + "\nDisk: Cancel\n");
+  // The other side reads the prompt from the transcript file while the box is still up, and
+  // only then lets it be answered: what a test swapping disks does.
+  std::string seen;
+  std::thread user([&] {
+    for (int i = 0; i < 600 && seen.find("waiting") == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      seen = ReadAll(transcript);
+    }
+    std::ofstream(go) << "";
+  });
+  int result = Application().MessageBox("Please insert disk 2", "Disk", MB_OKCANCEL);
+  user.join();
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_NE(seen.find("text \"Please insert disk 2\""), std::string::npos) << seen;
+  EXPECT_EQ(seen.find("pressed"), std::string::npos) << seen;
+  auto entries = ParseTranscript(ReadAll(transcript));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].Pressed(), "Cancel");
+  EXPECT_EQ(entries[0].Texts(), std::vector<std::string>{"Please insert disk 2"});
+  EXPECT_TRUE(failures.empty());
+
+  // A form waits the same way; the file is there already, so the answer comes at once.
+  ui->SetAnswers("@wait " + go + "\nHello: Cancel\n");
+  EXPECT_EQ(Dialog("Hello")->ShowModal(), mrCancel);
+  EXPECT_EQ(Entries().back().Pressed(), "Cancel");
+
+  // A wait that runs out is a failure; the window then takes its default button.
+  std::remove(go.c_str());
+  ui->SetAnswers("@wait 0 " + go + "\nDisk: Cancel\n");
+  EXPECT_EQ(Application().MessageBox("Please insert disk 3", "Disk", MB_OKCANCEL), IDOK);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0], "answer line 2: waited 0 seconds for " + go);
+  ui->SetAnswers("@wait 0 " + go + "\nHello: Cancel\n");
+  EXPECT_EQ(Dialog("Hello")->ShowModal(), mrOk);
+  EXPECT_EQ(failures.size(), 2u);
+  auto all = ParseTranscript(ReadAll(transcript));  // still reads back
+  EXPECT_EQ(all.back().Pressed(), "&OK");
+  std::remove(transcript.c_str());
+}
+
+TEST(HeadlessScript, WaitsAreReadWithTheAnswerAfterThem) {
+  auto answers = headless::ParseAnswers(
+      "@wait C:\\t\\disk 2.go\nSetup: OK\nSetup: OK\n@wait 5 /t/x\nSetup: Cancel\n", "a");
+  ASSERT_EQ(answers.size(), 3u);
+  EXPECT_EQ(answers[0].wait_for, "C:\\t\\disk 2.go");  // the colon is not a caption's
+  EXPECT_EQ(answers[0].wait_seconds, headless::kDefaultWaitSeconds);
+  EXPECT_EQ(answers[0].line, 2);
+  EXPECT_EQ(answers[1].wait_for, "");
+  EXPECT_EQ(answers[2].wait_for, "/t/x");
+  EXPECT_EQ(answers[2].wait_seconds, 5);
+  struct Bad {
+    const char* script;
+    const char* message;
+  } bad[] = {
+      {"@wait\n", "a:1: expected '@wait [<seconds>] <path>'"},
+      {"@wait 5 \nX: OK\n", "a:1: expected '@wait [<seconds>] <path>'"},
+      {"X: OK\n@wait f\n", "a:2: a wait needs an answer after it"},
+      {"@wait f\n@wait g\nX: OK\n", "a:1: a wait needs an answer after it"},
+  };
+  for (const auto& b : bad) {
+    try {
+      headless::ParseAnswers(b.script, "a");
+      ADD_FAILURE() << b.script;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), b.message) << b.script;
+    }
+  }
 }
 
 TEST(HeadlessScript, AnswersGlobsAndButtonCaptions) {

@@ -110,6 +110,8 @@ class DistributionUnderWine : public ::testing::Test {
     } else {
       WriteBytes(dir_ + "\\src\\shared.dll", "a shared library");
     }
+    // The example's uninstaller, beside its other files as the project names it.
+    ASSERT_TRUE(platform::CopyFile(apps + "uninstall.exe", dir_ + "\\src\\uninstall.exe", false));
     ASSERT_TRUE(platform::CopyFile(apps + "VantorelLoadProgram.exe",
                                    dir_ + "\\lib\\VantorelLoadProgram.exe", false));
     WriteBytes(dir_ + "\\lib\\T32V35.TXT", "");
@@ -133,6 +135,8 @@ class DistributionUnderWine : public ::testing::Test {
       EXPECT_TRUE(platform::GetFileDosDateTime(path, stamp)) << path;
       EXPECT_EQ(stamp, kStamp) << path;
     }
+    // A build while the form loads (-b) once left the uninstaller out of the distribution.
+    EXPECT_EQ(ReadAll(dest_ + "\\uninstall.exe"), ReadAll(dir_ + "\\src\\uninstall.exe"));
   }
 
   // Nothing half: a file at its destination is the whole file.

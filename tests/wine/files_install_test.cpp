@@ -460,7 +460,7 @@ TEST_F(FilesInstall, HeldServerIsRegisteredByTheRunAfterALaterRestart) {
   Write(src_ + "\\example.hlp", "help");
   ASSERT_TRUE(platform::CopyFile(payloads + "\\vtcom.dll", src_ + "\\vtcom.dll", false));
   ASSERT_TRUE(platform::SetFileDosDateTime(src_ + "\\vtcom.dll", kStamp));
-  Build({{"Program", "program.1", "vtcom.dll", 3}});
+  Build({{"Program", "program.1", "vtcom.dll", 4}});
   DeleteRegKeyTree(kRootClassesRoot, VTCOM_CLSID_KEY);
   dest_ = AddBackslash(ProgramFilesDirectory()) + "Vantorel Files Example";
   ClearTree(dest_);
@@ -479,7 +479,7 @@ TEST_F(FilesInstall, HeldServerIsRegisteredByTheRunAfterALaterRestart) {
       "    ActiveX = True\n"
       "    FileName = 'vtcom.dll'\n"
       "    IncludeFromDir = 'C:\\VantorelExample\\files'\n"
-      "    UniqueID = 3\n"
+      "    UniqueID = 4\n"
       "  end\n";
   uint32_t status = Install(server, "object Install1: TInstall\n",
                             "    OnBeforeReboot = ReleaseHolderAndDecline\n");

@@ -8,6 +8,8 @@
 #include "framework/application.h"
 #include "framework/format.h"
 #include "framework/headless/headless.h"
+#include "platform/files.h"
+#include "platform/system.h"
 
 namespace vantorel {
 
@@ -120,6 +122,25 @@ void THeadlessBackend::Write(const std::string& block) {
   out << block;
 }
 
+bool THeadlessBackend::WaitFor(const TAnswer& answer, std::string& block) {
+  if (answer.wait_for.empty()) return true;
+  Write(block + "  waiting " + QuoteTranscript(answer.wait_for) + "\n");
+  block.clear();
+  constexpr uint32_t kPollMs = 50;
+  const int64_t polls = static_cast<int64_t>(answer.wait_seconds) * 1000 / kPollMs;
+  for (int64_t i = 0; !platform::FileExists(answer.wait_for); ++i) {
+    if (i >= polls) {
+      // The block stays open in the file; close it so that the transcript still reads back.
+      Write("end\n");
+      Fail(Format("answer line %d: waited %d seconds for %s", answer.line, answer.wait_seconds,
+                  answer.wait_for));
+      return false;
+    }
+    platform::SleepMs(kPollMs);
+  }
+  return true;
+}
+
 void THeadlessBackend::Note(const std::string& text) {
   Write("note " + QuoteTranscript(text) + "\n");
 }
@@ -217,6 +238,9 @@ void THeadlessBackend::Answer(TForm& form, const std::string& mode) {
                   problem, answer->button));
       button = DefaultButton(form);
       block = DescribeForm(form, mode);
+    } else if (!WaitFor(*answer, block)) {
+      button = DefaultButton(form);
+      block = DescribeForm(form, mode);
     }
   } else {
     button = DefaultButton(form);
@@ -300,11 +324,12 @@ int THeadlessBackend::MessageBox(const std::string& text, const std::string& cap
       icon = "information";
       break;
   }
-  std::string block = "message " + QuoteTranscript(caption) + " " + icon + "\n";
-  block += "  text " + QuoteTranscript(text) + "\n";
+  std::string head = "message " + QuoteTranscript(caption) + " " + icon + "\n";
+  head += "  text " + QuoteTranscript(text) + "\n";
   for (size_t i = 0; i < buttons.size(); ++i)
-    block +=
+    head +=
         "  button " + QuoteTranscript(buttons[i].name) + (i == default_index ? " default\n" : "\n");
+  std::string block = head;
 
   size_t chosen = default_index;
   if (const TAnswer* answer = NextAnswerFor(caption)) {
@@ -316,8 +341,10 @@ int THeadlessBackend::MessageBox(const std::string& text, const std::string& cap
       Write(block + "end\n");
       Fail(Format("answer line %d: the message box \"%s\" has no button \"%s\"", answer->line,
                   caption, answer->button));
-    } else {
+    } else if (WaitFor(*answer, block)) {
       chosen = static_cast<size_t>(it - buttons.begin());
+    } else {
+      block = head;
     }
   }
   block += "  pressed " + QuoteTranscript(buttons[chosen].name) + "\n";

@@ -8,6 +8,8 @@
 //   # comment; blank lines are ignored
 //   Welcome*: Next          press "Next" on the next form or message box captioned "Welcome..."
 //   Error: OK
+//   @wait 60 Z:\tmp\disk2.ready
+//   Setup: OK               pressed only once that file exists
 //
 // `<caption glob>: <button caption>`: the glob matches the caption of the window without regard
 // to case (`*` any text, `?` one character); the last ": " separates it from the button. The
@@ -22,6 +24,13 @@
 // An answer naming a button that the window does not have (or that is hidden or disabled) is a
 // deterministic failure: it is written to the transcript and to stderr and the program ends
 // with exit code kAnswerScriptFailure (tests may install their own failure handler).
+//
+// `@wait [<seconds>] <path>` holds the next answer back until the file exists (the path as
+// this program sees it; <seconds> bounds the wait, 300 when left out; a path that starts with a
+// number needs the bound written). The window is written to the transcript at once, with a
+// `waiting "<path>"` line, so that a script watching the transcript can act on what is shown
+// (swap a disk) and then create the file. A wait that runs out is an answer-script failure.
+// The wait belongs to the answer after it, whichever window takes that answer.
 //
 // Transcript (VANTOREL_TRANSCRIPT names the file; appended): one block per window shown or
 // answered, in the order it happened, e.g.
@@ -45,6 +54,7 @@
 // `message "<caption>" <icon>` (icon: none, error, question, warning, information) and ends
 // with `end`. Inside, one line per visible control in the order of the control tree (`label`,
 // `panel`, `edit`, `button` with the flags default, cancel, disabled), then what happened:
+// `waiting "<path>"` (an answer held back, see above), then
 // `pressed "<button>"` or `closed` (closed without a button). A modal form's block is written
 // before its button is pressed (what the press shows comes after it); when the form ends,
 // `result "<caption>" <modal result>` follows on a line of its own. A message box's block holds
@@ -64,10 +74,14 @@ namespace vantorel::headless {
 
 inline constexpr int kAnswerScriptFailure = 97;
 
+inline constexpr int kDefaultWaitSeconds = 300;
+
 struct TAnswer {
   std::string caption_glob;
   std::string button;
   int line = 0;
+  std::string wait_for;  // "" answers at once
+  int wait_seconds = kDefaultWaitSeconds;
 };
 
 // Parses an answer script; raises Exception naming the source and line of a malformed line.
@@ -79,7 +93,7 @@ bool GlobMatch(std::string_view glob, std::string_view text);
 bool SameButtonCaption(std::string_view caption, std::string_view answer);
 
 struct TTranscriptLine {
-  std::string keyword;             // label, panel, edit, button, text, pressed, closed, result
+  std::string keyword;             // label, panel, edit, button, text, waiting, pressed, ...
   std::string text;                // the quoted argument, or the number of `result`
   std::vector<std::string> flags;  // button: default, cancel, disabled
   bool Has(std::string_view flag) const;
@@ -152,6 +166,9 @@ class THeadlessBackend : public TUiBackend {
  private:
   const TAnswer* NextAnswerFor(const std::string& caption);
   void Write(const std::string& block);
+  // Holds an answer with a wait back until its file exists: the window's block so far is
+  // written at once and `block` is emptied. False when the wait ran out (already reported).
+  bool WaitFor(const TAnswer& answer, std::string& block);
   void Fail(const std::string& message);
   std::string DescribeForm(TForm& form, const std::string& mode);
   // Presses the answered or the default button of a form, or closes it when it has none.

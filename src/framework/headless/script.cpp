@@ -41,18 +41,44 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 std::vector<TAnswer> ParseAnswers(std::string_view text, const std::string& source) {
   std::vector<TAnswer> answers;
   int number = 0;
+  TAnswer pending;  // carries a wait to the answer after it
+  int wait_line = 0;
   for (std::string_view raw : SplitLines(text)) {
     ++number;
     std::string_view line = Trim(raw);
     if (line.empty() || line[0] == '#') continue;
+    if (line.substr(0, 5) == "@wait" && (line.size() == 5 || line[5] == ' ' || line[5] == '\t')) {
+      if (wait_line != 0)
+        throw Exception(Format("%s:%d: a wait needs an answer after it", source, wait_line));
+      std::string_view rest = Trim(line.substr(5));
+      size_t digits = rest.find_first_not_of("0123456789");
+      if (digits != 0 && digits != std::string_view::npos &&
+          (rest[digits] == ' ' || rest[digits] == '\t')) {
+        std::string number_text(rest.substr(0, digits));
+        pending.wait_seconds = number_text.size() > 6 ? 999999 : std::atoi(number_text.c_str());
+        rest = Trim(rest.substr(digits));
+      }
+      if (rest.empty() || digits == std::string_view::npos)
+        throw Exception(Format("%s:%d: expected '@wait [<seconds>] <path>'", source, number));
+      pending.wait_for = std::string(rest);
+      wait_line = number;
+      continue;
+    }
     size_t colon = line.rfind(':');
     std::string_view glob = colon == std::string_view::npos ? "" : Trim(line.substr(0, colon));
     std::string_view button = colon == std::string_view::npos ? "" : Trim(line.substr(colon + 1));
     if (glob.empty() || button.empty())
       throw Exception(Format("%s:%d: expected '<caption>: <button>' but found '%s'", source, number,
                              std::string(line)));
-    answers.push_back(TAnswer{std::string(glob), std::string(button), number});
+    pending.caption_glob = std::string(glob);
+    pending.button = std::string(button);
+    pending.line = number;
+    answers.push_back(std::move(pending));
+    pending = TAnswer{};
+    wait_line = 0;
   }
+  if (wait_line != 0)
+    throw Exception(Format("%s:%d: a wait needs an answer after it", source, wait_line));
   return answers;
 }
 
@@ -143,8 +169,8 @@ bool TTranscriptLine::Has(std::string_view flag) const {
 std::vector<std::string> TTranscriptEntry::Texts() const {
   std::vector<std::string> out;
   for (const auto& line : lines) {
-    if (line.keyword == "button" || line.keyword == "pressed" || line.keyword == "closed" ||
-        line.keyword == "result")
+    if (line.keyword == "button" || line.keyword == "waiting" || line.keyword == "pressed" ||
+        line.keyword == "closed" || line.keyword == "result")
       continue;
     out.push_back(line.text);
   }
