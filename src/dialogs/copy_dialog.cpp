@@ -32,7 +32,9 @@ VANTOREL_CLASS(TCopyFileDlg, TCustomBaseInstallDlg) {
   p.Bool("AutoSetFont", &T::AutoSetFont, &T::SetAutoSetFont).Default(true);
   p.Bool("AutoTranslate", &T::AutoTranslate, &T::SetAutoTranslate).Default(true);
   p.Component("Container", &T::Container, &T::SetContainer);
-  p.Component("DialogManager", &T::DialogManager, &T::SetDialogManager);
+  // A dialog made in a designer joins a manager of its kind at once: "none" must be written to
+  // be read back.
+  p.Component("DialogManager", &T::DialogManager, &T::SetDialogManager).NoDefault();
   p.Int("Height", &T::Height, &T::SetHeight).Default(146);
   p.Bool("OverrideMainTranslator", &T::OverrideMainTranslator, &T::SetOverrideMainTranslator)
       .Default(false);

@@ -27,7 +27,9 @@ VANTOREL_CLASS(TBaseInstallDlg, TCustomBaseInstallDlg) {
   p.Bool("AutoSetFont", &T::AutoSetFont, &T::SetAutoSetFont).Default(true);
   p.Bool("AutoTranslate", &T::AutoTranslate, &T::SetAutoTranslate).Default(true);
   p.Component("Container", &T::Container, &T::SetContainer);
-  p.Component("DialogManager", &T::DialogManager, &T::SetDialogManager);
+  // A dialog made in a designer joins a manager of its kind at once: "none" must be written to
+  // be read back.
+  p.Component("DialogManager", &T::DialogManager, &T::SetDialogManager).NoDefault();
   p.Int("Order", &T::DialogOrder, &T::SetDialogOrder).Default(0);
   p.Bool("OverrideMainTranslator", &T::OverrideMainTranslator, &T::SetOverrideMainTranslator)
       .Default(false);
