@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb libcurl4-openssl-dev
   python3 python3-pyftpdlib x11-apps imagemagick xdotool
+  fonts-ipafont-gothic
   clang libclang-rt-14-dev libfuzzer-14-dev
 )
 

@@ -191,10 +191,10 @@ TChangeDiskForm::TChangeDiskForm(TComponent* owner) : TBaseInstallForm(owner) {
   lbl_prompt_ = NewTranslateLabel(this, this, "lblPrompt", "Please insert disk #%d", 0);
   lbl_prompt_->SetBounds(56, 14, 312, 30);
   lbl_prompt_->SetWordWrap(true);
-  TLabel* where = NewTranslateLabel(this, this, "lblPath", "Look for the files in:", 0);
+  TLabel* where = NewTranslateLabel(this, this, "lblPath", "Look for the files in:", 73);
   where->SetBounds(56, 48, 312, 15);
   edt_path_ = NewControl<TEdit>(this, this, "edtPath", alNone, 56, 64, 312, 21);
-  ok_btn_ = NewTranslateBitBtn(this, this, "OkBtn", "OK", 0);
+  ok_btn_ = NewTranslateBitBtn(this, this, "OkBtn", "OK", 7);
   ok_btn_->SetBounds(196, 97, 75, 25);
   ok_btn_->SetDefault(true);
   ok_btn_->SetModalResult(mrOk);

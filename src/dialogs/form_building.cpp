@@ -65,25 +65,7 @@ TPanel* NewBox(TComponent* owner, TWinControl* parent, const std::string& name, 
 }
 
 int WrappedTextHeight(const TControl& control, const std::string& text, int width) {
-  const int line_height = std::max(1, MeasureText(control, "Ag").height);
-  if (text.empty()) return line_height;
-  int lines = 1;
-  std::string line;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find(' ', at);
-    if (end == std::string::npos) end = text.size();
-    std::string word = text.substr(at, end - at);
-    std::string longer = line.empty() ? word : line + " " + word;
-    if (!line.empty() && MeasureText(control, longer).width > width) {
-      ++lines;
-      line = word;
-    } else {
-      line = longer;
-    }
-    at = end + 1;
-  }
-  return lines * line_height;
+  return MeasureWrappedText(control, text, width);
 }
 
 void FitLabelHeights(TWinControl& parent) {

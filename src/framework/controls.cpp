@@ -273,7 +273,10 @@ void TFont::Assign(const TPersistent& source) {
 
 // ---- TControl -------------------------------------------------------------------------------
 
-TControl::TControl(TComponent* owner) : TComponent(owner) {}
+TControl::TControl(TComponent* owner) : TComponent(owner) {
+  // A window shows its font's changes, a translator's new character set among them.
+  font_.OnChange = [this](TObject*) { Changed(); };
+}
 
 TControl::~TControl() {
   if (native_ != 0) Application().Ui().ControlDestroying(*this);
@@ -620,6 +623,36 @@ TTextSize MeasureText(const TControl& control, const std::string& text) {
   TTextSize size;
   Application().Ui().MeasureText(EffectiveFont(control), text, size.width, size.height);
   return size;
+}
+
+int MeasureWrappedText(const TControl& control, const std::string& text, int width) {
+  return Application().Ui().MeasureWrappedText(EffectiveFont(control), text, width);
+}
+
+int TUiBackend::MeasureWrappedText(const TFont& font, const std::string& text, int width) {
+  int ignored = 0, line_height = 0;
+  MeasureText(font, "Ag", ignored, line_height);
+  line_height = std::max(1, line_height);
+  if (text.empty()) return line_height;
+  int lines = 1;
+  std::string line;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    std::string word = text.substr(at, end - at);
+    std::string longer = line.empty() ? word : line + " " + word;
+    int longer_width = 0, height = 0;
+    MeasureText(font, longer, longer_width, height);
+    if (!line.empty() && longer_width > width) {
+      ++lines;
+      line = word;
+    } else {
+      line = longer;
+    }
+    at = end + 1;
+  }
+  return lines * line_height;
 }
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {

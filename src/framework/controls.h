@@ -414,6 +414,8 @@ struct TTextSize {
   int height = 0;
 };
 TTextSize MeasureText(const TControl& control, const std::string& text);
+// The height a word-wrapped label of this width takes for the text, in the control's font.
+int MeasureWrappedText(const TControl& control, const std::string& text, int width);
 // The font a control is drawn in.
 const TFont& EffectiveFont(const TControl& control);
 

@@ -117,6 +117,19 @@ void ApplyLook(TControl& c) {
   }
 }
 
+// The visible, enabled default button of a form or panel; nullptr when there is none.
+TButton* DefaultButton(TWinControl& parent) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    TControl* child = parent.Controls(i);
+    if (!child->Visible() || !child->Enabled() || child->NativeHandle() == 0) continue;
+    if (auto* button = dynamic_cast<TButton*>(child); button != nullptr && button->Default())
+      return button;
+    if (auto* box = dynamic_cast<TWinControl*>(child))
+      if (TButton* found = DefaultButton(*box)) return found;
+  }
+  return nullptr;
+}
+
 // Children that take their parent's font follow it.
 void ApplyParentFont(TControl& c) {
   auto* win = dynamic_cast<TWinControl*>(&c);
@@ -140,6 +153,8 @@ class TNativeBackend : public TUiBackend {
     shown_state_[&form] = form.WindowState();
     ui::ShowWindow(form.NativeHandle(), StateOf(form));
     ui::BringToFront(form.NativeHandle());
+    // As in a dialog box, Enter and Space go to the button that takes the user on.
+    if (TButton* proceed = DefaultButton(form)) ui::SetFocus(proceed->NativeHandle());
   }
 
   void HideForm(TForm& form) override {
@@ -259,6 +274,10 @@ class TNativeBackend : public TUiBackend {
     ui::Rect size = ui::MeasureText(SpecOf(font), text);
     width = size.width;
     height = size.height;
+  }
+
+  int MeasureWrappedText(const TFont& font, const std::string& text, int width) override {
+    return ui::MeasureWrappedText(SpecOf(font), text, width);
   }
 
  private:

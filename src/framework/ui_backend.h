@@ -38,6 +38,9 @@ class TUiBackend {
   virtual void CursorChanged(int cursor) = 0;
   // The size of one line of text in a font.
   virtual void MeasureText(const TFont& font, const std::string& text, int& width, int& height) = 0;
+  // The height of text wrapped to a width as a word-wrapped label shows it. By default lines
+  // break at spaces; a backend whose labels break otherwise (East Asian text) says so.
+  virtual int MeasureWrappedText(const TFont& font, const std::string& text, int width);
 };
 
 std::unique_ptr<TUiBackend> CreateHeadlessBackend();

@@ -60,6 +60,8 @@ void SetDefaultButton(Window button, bool is_default);
 bool SetImage(Window image, const std::vector<uint8_t>& bitmap);
 void ShowWindow(Window window, ShowState state);
 void BringToFront(Window window);
+// The keyboard goes to this control (its form must be the active window).
+void SetFocus(Window control);
 void Repaint(Window window);
 Rect ScreenRect();
 // The height of a window's title bar.
@@ -75,8 +77,14 @@ bool HandleMessage(bool wait);
 bool HandleWaitingMessages();
 void PostQuit(int exit_code);
 
-// A message box with the Windows flags; returns the Windows button id.
+// A message box with the Windows flags; returns the Windows button id. Its texts are in the code
+// page of the owner's font, or without an owner in the texts' code page (below).
 int MessageBox(Window owner, const std::string& text, const std::string& caption, unsigned flags);
+
+// Texts are 8-bit strings in a Windows code page: a window's is the code page of its font's
+// character set, and where the font names none (and for message boxes without an owner) this
+// one, set to the language the install speaks. 0: the system's ANSI code page.
+void SetTextCodePage(unsigned code_page);
 
 // Unattended tests: the next message box or window whose caption is `caption` gets a click on
 // the button with id `button_id` as soon as it appears on this thread.
@@ -96,6 +104,8 @@ struct FontSpec {
 void SetFont(Window window, const FontSpec& font);
 // The width and height the text takes on one line in that font.
 Rect MeasureText(const FontSpec& font, const std::string& text);
+// The height the text takes in a word-wrapped label of that width.
+int MeasureWrappedText(const FontSpec& font, const std::string& text, int width);
 
 enum class TextAlign { Left, Right, Center };
 // A label: its alignment, whether long lines wrap at words, and whether one line is centred

@@ -4,6 +4,8 @@
 
 #include "framework/forms.h"
 #include "framework/properties.h"
+#include "platform/code_page.h"
+#include "platform/ui.h"
 #include "routines/exceptions.h"
 #include "routines/main_translator.h"
 #include "routines/strings.h"
@@ -69,6 +71,7 @@ TTranslator::TTranslator(TComponent* owner) : TComponent(owner) {
   // Before anything of a project is read (a resumed install shows its pages while the form is
   // still being read): what the project stores replaces these.
   if (!IsDesigning()) UseBuiltInTexts();
+  PublishCodePage();
 }
 
 TTranslator::~TTranslator() {
@@ -76,12 +79,26 @@ TTranslator::~TTranslator() {
     g_main_translator = nullptr;
     SetTranslateFunction(nullptr);
     SetMainTranslator(nullptr);
+    platform::ui::SetTextCodePage(0);
   }
 }
 
 void TTranslator::SetTranslateIntoLanguage(TVtrlLanguage v) {
   translate_into_language_ = v;
+  PublishCodePage();
   if (OnLanguageChanged) OnLanguageChanged(this);
+}
+
+void TTranslator::PublishCodePage() const {
+  if (g_main_translator != this) return;
+  const TLanguage* language = TargetLanguage();
+  // As the fonts: a language without texts shows English.
+  if (language != nullptr && !language->HasStrings()) language = FindLanguage(vlEnglish);
+  int charset = 1;  // DEFAULT_CHARSET: the system's code page
+  if (language != nullptr)
+    charset = language->FontOverride() ? language->Font()->Charset()
+                                       : LanguageCharset(language->LanguageIdent());
+  platform::ui::SetTextCodePage(platform::CharsetCodePage(charset));
 }
 
 TLanguage* TTranslator::FindLanguage(TVtrlLanguage ident) const {

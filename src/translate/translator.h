@@ -61,6 +61,8 @@ class TTranslator : public TComponent {
 
  private:
   void TranslateOne(TComponent& component, const TLanguage* source, bool top);
+  // The main translator's language is the code page of texts shown without a font of theirs.
+  void PublishCodePage() const;
 
   class MainLink;
 

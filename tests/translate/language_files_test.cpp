@@ -8,17 +8,36 @@
 #include <string>
 #include <vector>
 
+#include "framework/forms.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "translate/builtin_texts.h"
 #include "translate/language.h"
+#include "translate/translate_controls.h"
 
 namespace vantorel {
 namespace {
 
-// The GLIDs the designed forms use.
+// The GLIDs the designed forms are documented to use.
 const int kFormGlids[] = {4, 5, 6, 10, 11, 12, 14, 15, 16, 28, 29, 38, 41, 42, 43, 48, 60, 72};
+
+void CollectGlids(const TComponent& component, std::set<int>& glids) {
+  if (int32_t glid = GLIDOf(component); glid >= 1) glids.insert(glid);
+  for (int i = 0; i < component.ComponentCount(); ++i)
+    CollectGlids(*component.Components(i), glids);
+}
+
+// The GLIDs every form the programs can show really uses: each registered form class made once.
+std::set<int> GlidsOfTheForms() {
+  std::set<int> glids;
+  for (const TClass* cls : RegisteredClasses()) {
+    if (!cls->InheritsFrom(TClassOf<TForm>()) || !cls->CanCreate()) continue;
+    std::unique_ptr<TComponent> form(cls->Create(nullptr));
+    CollectGlids(*form, glids);
+  }
+  return glids;
+}
 
 std::string LanguageFile(TVtrlLanguage language) {
   std::optional<std::string> source = platform::GetEnv("VANTOREL_SOURCE_DIR");
@@ -78,6 +97,9 @@ TEST_F(LanguageFiles, EnglishCarriesTheDesignedTexts) {
 }
 
 TEST_F(LanguageFiles, EveryLanguageParsesAndTranslatesEveryText) {
+  const std::set<int> forms = GlidsOfTheForms();
+  // The pages of the install and the change-disk form's own texts among them.
+  for (int glid : {5, 14, 38, 60, 7, 73}) EXPECT_EQ(forms.count(glid), 1u) << glid;
   for (int i = 0; i < kLanguageCount; ++i) {
     const TLanguageInfo& info = LanguageInfoAt(i);
     SCOPED_TRACE(info.file_name);
@@ -104,6 +126,7 @@ TEST_F(LanguageFiles, EveryLanguageParsesAndTranslatesEveryText) {
     for (const TLanguageString& s : english_.ParsedStrings())
       EXPECT_EQ(glids.count(s.glid), 1u) << "missing GLID " << s.glid;
     for (int glid : kFormGlids) EXPECT_EQ(glids.count(glid), 1u) << "missing GLID " << glid;
+    for (int glid : forms) EXPECT_EQ(glids.count(glid), 1u) << "missing GLID " << glid;
   }
 }
 

@@ -273,6 +273,10 @@ TEST(DialogsExample, PrepareForRealWindows) {
        {"UniqueID = 1\n", "    OnStatus = ShowProgressSlowly\n"},
        {"UniqueID = 2\n", "    OnStatus = ShowProgressSlowly\n"},
        {"UseLoadingProgram = True\n", "    OnAfterInitialized = ShowStatusForAWhile\n"}});
+  // The language the project asks for (the example's own: the user's).
+  const std::string language = Env("VANTOREL_DIALOGS_LANGUAGE");
+  if (!language.empty())
+    form = Replace(form, "TranslateIntoLanguage = vlUser", "TranslateIntoLanguage = " + language);
   std::string engine = Env("VANTOREL_BINARY_DIR") + "/tests/vtsetup_recorder.exe";
   AttachForm(engine, form, dir + "\\setup.exe");
   EXPECT_TRUE(platform::FileExists(dir + "\\setup.exe"));

@@ -23,29 +23,7 @@ VANTOREL_UI=$ui VANTOREL_DIALOGS_DIR=$dist_win "$wine_run" "$tests" --gtest_filt
   >"$shots/prepare.log" 2>&1 || { cat "$shots/prepare.log" >&2; echo "cannot prepare the distribution" >&2; exit 1; }
 [ -f "$dist/setup.exe" ] || { echo "no setup.exe in $dist" >&2; exit 1; }
 
-shot() { xwd -root -display "$DISPLAY" -silent | convert xwd:- "$shots/$1.png"; }
-# The id of the visible window with exactly this title, waiting for it up to $2 seconds.
-wait_window() {
-  local i id
-  for i in $(seq 1 $((${2:-30} * 10))); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-# A click at x, y of a window's client area (without a window manager the X window of a Wine
-# window is its client area).
-click() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  local left=$((X + $2)) top=$((Y + $3))
-  xdotool mousemove "$left" "$top" sleep 0.2 click 1
-}
-visible_titles() {
-  local id
-  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do xdotool getwindowname "$id"; done | sort -u
-}
+source "$(dirname "$0")/xvfb_common.sh"
 
 # ---- a whole install -----------------------------------------------------------------------------
 rm -rf "$dest"

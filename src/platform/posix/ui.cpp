@@ -51,8 +51,13 @@ int MessageBox(Window, const std::string&, const std::string&, unsigned) {
 }
 void AnswerNextDialogForTesting(const std::string&, int) {}
 void SetFont(Window, const FontSpec&) {}
+void SetTextCodePage(unsigned) {}
+void SetFocus(Window) {}
 Rect MeasureText(const FontSpec&, const std::string&) {
   return {};
+}
+int MeasureWrappedText(const FontSpec&, const std::string&, int) {
+  return 0;
 }
 void SetLabelStyle(Window, TextAlign, bool, bool) {}
 void SetFrame(Window, const Frame&) {}

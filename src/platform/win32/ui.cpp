@@ -1,5 +1,7 @@
 // Windows created in code: one window class for forms, one for panels (so that the commands of
 // the buttons on a panel reach us), and the standard STATIC, BUTTON and EDIT controls.
+// Every window is a Unicode window: a text comes in the code page of its language and is shown
+// as such whatever the system's own code page is (a Russian install on a Western Windows).
 #include "platform/ui.h"
 
 #include <windows.h>
@@ -8,17 +10,23 @@
 // The A/W macro would rename our own function.
 #undef MessageBox
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <exception>
 #include <map>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
+
+#include "platform/code_page.h"
 
 namespace vantorel::platform::ui {
 
 namespace {
 
-constexpr char kFormClass[] = "VantorelForm";
-constexpr char kPanelClass[] = "VantorelPanel";
+constexpr wchar_t kFormClass[] = L"VantorelForm";
+constexpr wchar_t kPanelClass[] = L"VantorelPanel";
 constexpr UINT_PTR kAnswerTimer = 0x5654;
 
 struct WindowData {
@@ -36,6 +44,13 @@ struct WindowData {
   bool is_default = false;
   // Images.
   bool transparent = false;
+  // The code page of the window's texts, from its font; 0: the texts' code page. The bytes
+  // last set, so that a change of code page shows them anew without a lossy round trip.
+  unsigned code_page = 0;
+  std::string text;
+  bool is_edit = false;  // its text is the user's: read back from the window
+  bool wraps = false;    // a word-wrapped label
+  HFONT applied_font = nullptr;
   ~WindowData() {
     if (glyph != nullptr) DeleteObject(glyph);
   }
@@ -52,6 +67,127 @@ std::unordered_map<HWND, WindowData>& Data() {
 WindowData* Find(HWND hwnd) {
   auto it = Data().find(hwnd);
   return it == Data().end() ? nullptr : &it->second;
+}
+
+unsigned g_text_code_page = 0;
+
+// A code page the system can convert, else the system's own.
+unsigned Usable(unsigned code_page) {
+  return code_page != 0 && IsValidCodePage(code_page) ? code_page : CP_ACP;
+}
+
+unsigned CodePageOf(HWND hwnd) {
+  const WindowData* data = hwnd != nullptr ? Find(hwnd) : nullptr;
+  return Usable(data != nullptr && data->code_page != 0 ? data->code_page : g_text_code_page);
+}
+
+// Bytes the code page leaves undefined become the replacement character rather than losing the
+// whole text.
+std::wstring Widen(std::string_view text, unsigned code_page) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int wide_length = MultiByteToWideChar(code_page, 0, text.data(), length, nullptr, 0);
+  if (wide_length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), length, wide.data(), wide_length);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view wide, unsigned code_page) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int narrow_length =
+      WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (narrow_length <= 0) return {};
+  std::string text(static_cast<size_t>(narrow_length), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), length, text.data(), narrow_length, nullptr,
+                      nullptr);
+  return text;
+}
+
+std::wstring WindowTextW(HWND hwnd);
+std::wstring WrapWideText(HWND hwnd, const std::wstring& text);
+
+// Shows the window's bytes in its code page, a wrapped label with its line breaks.
+void ShowText(HWND hwnd, const WindowData& data) {
+  std::wstring wide = Widen(data.text, CodePageOf(hwnd));
+  if (data.wraps) wide = WrapWideText(hwnd, wide);
+  SetWindowTextW(hwnd, wide.c_str());
+}
+
+std::wstring WindowTextW(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n < 0 ? 0 : n) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(got < 0 ? 0 : got));
+  return text;
+}
+
+// Where a line may break in East Asian text, which has no spaces between its words: between
+// two characters of which one is wide, except before closing and after opening punctuation.
+bool IsWide(wchar_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+bool NoBreakBefore(wchar_t c) {
+  return c != 0 && std::wcschr(L"\u3001\u3002\uFF0C\uFF0E\u30FB\uFF1A\uFF1B\uFF1F\uFF01\uFF09"
+                              L"\u300D\u300F\u3011\u3009\u300B\u30FC\u3005,.!?:;)]}",
+                              c) != nullptr;
+}
+bool NoBreakAfter(wchar_t c) {
+  return c != 0 && std::wcschr(L"\uFF08\u300C\u300E\u3010\u3008\u300A([{", c) != nullptr;
+}
+
+// The system's labels wrap only at spaces (and Wine's do so in every language): East Asian
+// text gets its line breaks here, measured in the font selected into `dc`.
+std::wstring WrapLines(HDC dc, const std::wstring& text, LONG width) {
+  if (width <= 0 || std::none_of(text.begin(), text.end(), IsWide)) return text;
+  auto measure = [&](size_t from, size_t to) {
+    SIZE size{0, 0};
+    GetTextExtentPoint32W(dc, text.data() + from, static_cast<int>(to - from), &size);
+    return size.cx;
+  };
+  std::wstring out;
+  size_t line = 0, last_break = std::wstring::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\r' || c == L'\n') {
+      out.append(text, line, i + 1 - line);
+      line = i + 1;
+      last_break = std::wstring::npos;
+      continue;
+    }
+    if (i > line) {
+      const wchar_t previous = text[i - 1];
+      if (previous == L' ' || ((IsWide(previous) || IsWide(c)) && !NoBreakBefore(c) &&
+                               !NoBreakAfter(previous)))
+        last_break = i;
+    }
+    if (last_break != std::wstring::npos && last_break > line && measure(line, i + 1) > width) {
+      size_t end = last_break;
+      while (end > line && text[end - 1] == L' ') --end;
+      out.append(text, line, end - line);
+      out += L"\r\n";
+      line = last_break;
+      last_break = std::wstring::npos;
+    }
+  }
+  out.append(text, line, std::wstring::npos);
+  return out;
+}
+
+// A label's text with its line breaks, in the label's own font and width.
+std::wstring WrapWideText(HWND hwnd, const std::wstring& text) {
+  if (std::none_of(text.begin(), text.end(), IsWide)) return text;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  HDC dc = GetDC(hwnd);
+  auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  std::wstring out = WrapLines(dc, text, client.right - client.left);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return out;
 }
 
 HWND H(Window w) {
@@ -159,14 +295,14 @@ BOOL DrawGlyphButton(const DRAWITEMSTRUCT& item) {
   }
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
-  char text[256];
-  int n = GetWindowTextA(item.hwndItem, text, sizeof text);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+  const std::wstring text = WindowTextW(item.hwndItem);
+  const int n = static_cast<int>(text.size());
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
   HGDIOBJ old_font = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
   RECT measured{0, 0, 0, 0};
-  DrawTextA(dc, text, n, &measured, DT_SINGLELINE | DT_CALCRECT);
+  DrawTextW(dc, text.c_str(), n, &measured, DT_SINGLELINE | DT_CALCRECT);
   BITMAP bm;
-  GetObjectA(data->glyph, sizeof bm, &bm);
+  GetObjectW(data->glyph, sizeof bm, &bm);
   const int glyph_w = bm.bmWidth / (data->glyphs > 0 ? data->glyphs : 1), glyph_h = bm.bmHeight;
   const int spacing = n > 0 ? 4 : 0;
   const int total = glyph_w + spacing + (measured.right - measured.left);
@@ -183,7 +319,7 @@ BOOL DrawGlyphButton(const DRAWITEMSTRUCT& item) {
   RECT text_rect{x, r.top + shift, r.right - 2, r.bottom + shift};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  DrawTextA(dc, text, n, &text_rect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  DrawTextW(dc, text.c_str(), n, &text_rect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   SelectObject(dc, old_font);
   if (focus) {
     RECT f = r;
@@ -225,7 +361,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         // Enter in the dialog navigation: press the default button.
         if (WindowData* data = Find(hwnd); data != nullptr && data->default_id != 0) {
           if (HWND button = GetDlgItem(hwnd, data->default_id); button != nullptr)
-            PostMessageA(button, BM_CLICK, 0, 0);
+            PostMessageW(button, BM_CLICK, 0, 0);
         }
         return 0;
       }
@@ -261,7 +397,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       Data().erase(hwnd);
       break;
   }
-  return DefWindowProcA(hwnd, msg, wparam, lparam);
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -290,14 +426,14 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       GetClientRect(hwnd, &r);
       WindowData* data = Find(hwnd);
       if (data != nullptr) PaintFrame(dc, r, data->frame);
-      char text[512];
-      int n = GetWindowTextA(hwnd, text, sizeof text);
+      const std::wstring text = WindowTextW(hwnd);
+      const int n = static_cast<int>(text.size());
       if (n > 0) {
         SetBkMode(dc, TRANSPARENT);
         HGDIOBJ font = data != nullptr && data->font != nullptr ? static_cast<HGDIOBJ>(data->font)
                                                                 : GetStockObject(DEFAULT_GUI_FONT);
         HGDIOBJ old = SelectObject(dc, font);
-        DrawTextA(dc, text, n, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DrawTextW(dc, text.c_str(), n, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         SelectObject(dc, old);
       }
       EndPaint(hwnd, &ps);
@@ -307,27 +443,27 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       Data().erase(hwnd);
       break;
   }
-  return DefWindowProcA(hwnd, msg, wparam, lparam);
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
 void RegisterClasses() {
   static bool done = false;
   if (done) return;
   done = true;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc{};
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = FormProc;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+  wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
   wc.lpszClassName = kFormClass;
-  RegisterClassExA(&wc);
+  RegisterClassExW(&wc);
   wc.lpfnWndProc = PanelProc;
   wc.hIcon = nullptr;
   wc.lpszClassName = kPanelClass;
-  RegisterClassExA(&wc);
+  RegisterClassExW(&wc);
 }
 
 void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
@@ -335,14 +471,14 @@ void CALLBACK AnswerTimer(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     return;
   }
-  HWND window = FindWindowA(nullptr, g_answer_caption.c_str());
+  HWND window = FindWindowW(nullptr, Widen(g_answer_caption, Usable(g_text_code_page)).c_str());
   if (window == nullptr || !IsWindowVisible(window)) return;
   DWORD pid = 0;
   if (GetWindowThreadProcessId(window, &pid) != GetCurrentThreadId()) return;
   if (HWND button = GetDlgItem(window, g_answer_id); button != nullptr)
-    PostMessageA(button, BM_CLICK, 0, 0);
+    PostMessageW(button, BM_CLICK, 0, 0);
   else
-    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(g_answer_id), 0);
+    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(g_answer_id), 0);
   g_answer_id = 0;
   KillTimer(nullptr, id);
 }
@@ -372,38 +508,39 @@ Window CreateFormWindow(Window owner, const std::string& caption, const Rect& bo
   if (!style.caption && !style.sizeable && !style.dialog_frame) ws = WS_POPUP | WS_CLIPCHILDREN;
   if (style.topmost) ex |= WS_EX_TOPMOST;
   // The data must exist before the first messages (WM_SIZE, WM_ACTIVATE) arrive.
-  HWND hwnd =
-      CreateWindowExA(ex, kFormClass, caption.c_str(), ws, bounds.left, bounds.top, bounds.width,
-                      bounds.height, H(owner), nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND hwnd = CreateWindowExW(ex, kFormClass, Widen(caption, CodePageOf(nullptr)).c_str(), ws,
+                              bounds.left, bounds.top, bounds.width, bounds.height, H(owner),
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
   if (hwnd == nullptr) return 0;
   WindowData& data = Data()[hwnd];
   data.events = std::move(events);
   data.is_form = true;
+  data.text = caption;
   return W(hwnd);
 }
 
 Window CreateControl(Window parent, ControlKind kind, const std::string& text, const Rect& bounds,
                      std::function<void()> clicked, std::function<void()> changed) {
   RegisterClasses();
-  const char* cls = "STATIC";
+  const wchar_t* cls = L"STATIC";
   DWORD ws = WS_CHILD | WS_VISIBLE;
   DWORD ex = 0;
   switch (kind) {
     case ControlKind::Label:
-      cls = "STATIC";
+      cls = L"STATIC";
       ws |= SS_LEFT | SS_NOPREFIX;
       break;
     case ControlKind::Button:
-      cls = "BUTTON";
+      cls = L"BUTTON";
       ws |= BS_PUSHBUTTON | WS_TABSTOP;
       break;
     case ControlKind::Edit:
-      cls = "EDIT";
+      cls = L"EDIT";
       ws |= ES_AUTOHSCROLL | WS_TABSTOP;
       ex |= WS_EX_CLIENTEDGE;
       break;
     case ControlKind::Image:
-      cls = "STATIC";
+      cls = L"STATIC";
       ws |= SS_BITMAP;
       break;
     case ControlKind::Panel:
@@ -420,17 +557,23 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
         return InitCommonControlsEx(&init) != FALSE;
       }();
       (void)loaded;
-      cls = PROGRESS_CLASSA;
+      cls = PROGRESS_CLASSW;
       break;
     }
   }
   int id = g_next_id++;
-  HWND hwnd = CreateWindowExA(
-      ex, cls, text.c_str(), ws, bounds.left, bounds.top, bounds.width, bounds.height, H(parent),
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  // A control starts with its parent's code page; its own font may change it.
+  const unsigned code_page = CodePageOf(H(parent));
+  HWND hwnd = CreateWindowExW(ex, cls, Widen(text, code_page).c_str(), ws, bounds.left,
+                              bounds.top, bounds.width, bounds.height, H(parent),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              GetModuleHandleW(nullptr), nullptr);
   if (hwnd == nullptr) return 0;
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
   WindowData& data = Data()[hwnd];
+  if (const WindowData* parent_data = Find(H(parent))) data.code_page = parent_data->code_page;
+  data.text = text;
+  data.is_edit = kind == ControlKind::Edit;
   data.clicked = std::move(clicked);
   data.changed = std::move(changed);
   if (kind == ControlKind::Bevel) data.frame = Frame{Edge::Lowered, Edge::Raised, kSideTop, false};
@@ -442,7 +585,7 @@ bool SetImage(Window image, const std::vector<uint8_t>& bitmap) {
   WindowData* data = Find(hwnd);
   HBITMAP shown = MakeBitmap(bitmap, data != nullptr && data->transparent);
   auto old = reinterpret_cast<HBITMAP>(
-      SendMessageA(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown)));
+      SendMessageW(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown)));
   if (old != nullptr && old != shown) DeleteObject(old);
   return shown != nullptr;
 }
@@ -464,19 +607,31 @@ void DestroyWindow(Window window) {
 }
 
 void SetText(Window window, const std::string& text) {
-  SetWindowTextA(H(window), text.c_str());
+  HWND hwnd = H(window);
+  if (WindowData* data = Find(hwnd)) {
+    data->text = text;
+    ShowText(hwnd, *data);
+  } else {
+    SetWindowTextW(hwnd, Widen(text, CodePageOf(hwnd)).c_str());
+  }
 }
 
 std::string GetText(Window window) {
-  int n = GetWindowTextLengthA(H(window));
-  std::string text(static_cast<size_t>(n < 0 ? 0 : n) + 1, '\0');
-  int got = GetWindowTextA(H(window), text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<size_t>(got < 0 ? 0 : got));
-  return text;
+  HWND hwnd = H(window);
+  const WindowData* data = Find(hwnd);
+  if (data != nullptr && !data->is_edit) return data->text;
+  return Narrow(WindowTextW(hwnd), CodePageOf(hwnd));
 }
 
 void SetBounds(Window window, const Rect& b) {
-  SetWindowPos(H(window), nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  HWND hwnd = H(window);
+  RECT before;
+  GetClientRect(hwnd, &before);
+  SetWindowPos(hwnd, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT after;
+  GetClientRect(hwnd, &after);
+  const WindowData* data = Find(hwnd);
+  if (data != nullptr && data->wraps && after.right != before.right) ShowText(hwnd, *data);
 }
 
 Rect GetBounds(Window window) {
@@ -484,7 +639,7 @@ Rect GetBounds(Window window) {
   if (!GetWindowRect(H(window), &r)) return {};
   HWND parent = GetParent(H(window));
   POINT p{r.left, r.top};
-  if (parent != nullptr && (GetWindowLongA(H(window), GWL_STYLE) & WS_CHILD)) {
+  if (parent != nullptr && (GetWindowLongW(H(window), GWL_STYLE) & WS_CHILD)) {
     ScreenToClient(parent, &p);
   }
   return Rect{p.x, p.y, r.right - r.left, r.bottom - r.top};
@@ -505,7 +660,7 @@ void SetDefaultButton(Window button, bool is_default) {
     own->is_default = is_default;
     InvalidateRect(hwnd, nullptr, TRUE);
   } else {
-    SendMessageA(hwnd, BM_SETSTYLE, is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    SendMessageW(hwnd, BM_SETSTYLE, is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
   HWND top = GetAncestor(hwnd, GA_ROOT);
   if (WindowData* data = Find(top); data != nullptr) {
@@ -542,6 +697,10 @@ void BringToFront(Window window) {
   SetForegroundWindow(H(window));
 }
 
+void SetFocus(Window control) {
+  ::SetFocus(H(control));
+}
+
 void Repaint(Window window) {
   // The window and every control on it, now.
   RedrawWindow(H(window), nullptr, nullptr,
@@ -550,7 +709,7 @@ void Repaint(Window window) {
 
 Rect ScreenRect() {
   RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
   return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
@@ -586,8 +745,8 @@ void SetCursor(SystemCursor cursor) {
       id = 32651;
       break;
   }
-  g_cursor = cursor == SystemCursor::Arrow ? nullptr : LoadCursorA(nullptr, MAKEINTRESOURCEA(id));
-  ::SetCursor(g_cursor != nullptr ? g_cursor : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+  g_cursor = cursor == SystemCursor::Arrow ? nullptr : LoadCursorW(nullptr, MAKEINTRESOURCEW(id));
+  ::SetCursor(g_cursor != nullptr ? g_cursor : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
 }
 
 namespace {
@@ -596,12 +755,12 @@ bool Dispatch(MSG& msg) {
   HWND top = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   WindowData* data = top != nullptr ? Find(top) : nullptr;
   // Tab between controls and Enter for the default button, as in a dialog box.
-  if (data != nullptr && data->is_form && IsDialogMessageA(top, &msg)) {
+  if (data != nullptr && data->is_form && IsDialogMessageW(top, &msg)) {
     ThrowPending();
     return true;
   }
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
   ThrowPending();
   return true;
 }
@@ -611,14 +770,14 @@ bool Dispatch(MSG& msg) {
 bool HandleMessage(bool wait) {
   MSG msg;
   if (wait) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
     return Dispatch(msg);
   }
-  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return true;
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return true;
   if (msg.message == WM_QUIT) {
     PostQuitMessage(static_cast<int>(msg.wParam));
     return false;
@@ -628,7 +787,7 @@ bool HandleMessage(bool wait) {
 
 bool HandleWaitingMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
@@ -643,7 +802,25 @@ void PostQuit(int exit_code) {
 }
 
 int MessageBox(Window owner, const std::string& text, const std::string& caption, unsigned flags) {
-  return MessageBoxA(H(owner), text.c_str(), caption.c_str(), flags);
+  const unsigned code_page = CodePageOf(H(owner));
+  return MessageBoxW(H(owner), Widen(text, code_page).c_str(), Widen(caption, code_page).c_str(),
+                     flags);
+}
+
+void SetTextCodePage(unsigned code_page) {
+  if (code_page == g_text_code_page) return;
+  const unsigned old = Usable(g_text_code_page);
+  g_text_code_page = code_page;
+  // Windows that follow it show their texts anew.
+  for (auto& [hwnd, data] : Data()) {
+    if (data.code_page != 0 || data.text.empty()) continue;
+    if (data.is_edit) {
+      data.text = Narrow(WindowTextW(hwnd), old);
+      SetWindowTextW(hwnd, Widen(data.text, Usable(code_page)).c_str());
+    } else {
+      ShowText(hwnd, data);
+    }
+  }
 }
 
 namespace {
@@ -658,15 +835,17 @@ HFONT FontFor(const FontSpec& f) {
   static std::map<std::string, HFONT> fonts;
   HFONT& font = fonts[FontKey(f)];
   if (font == nullptr) {
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = f.height;
     lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = f.italic ? TRUE : FALSE;
     lf.lfUnderline = f.underline ? TRUE : FALSE;
     lf.lfCharSet = static_cast<BYTE>(f.charset);
     lf.lfQuality = DEFAULT_QUALITY;
-    std::strncpy(lf.lfFaceName, f.name.c_str(), LF_FACESIZE - 1);
-    font = CreateFontIndirectA(&lf);
+    // A face name is written in the code page of its character set ("ＭＳ Ｐゴシック" in 932).
+    const std::wstring face = Widen(f.name, Usable(CharsetCodePage(f.charset)));
+    face.copy(lf.lfFaceName, LF_FACESIZE - 1);
+    font = CreateFontIndirectW(&lf);
   }
   return font;
 }
@@ -674,24 +853,58 @@ HFONT FontFor(const FontSpec& f) {
 }  // namespace
 
 void SetFont(Window window, const FontSpec& font) {
+  HWND hwnd = H(window);
+  bool changed_code_page = false;
+  // A caption is drawn in the system's caption font, whatever the form's own: it stays in the
+  // texts' code page.
+  if (WindowData* data = Find(hwnd); data != nullptr && !data->is_form) {
+    const unsigned code_page = CharsetCodePage(font.charset);
+    if (code_page != 0 && code_page != data->code_page) {
+      // What the user typed is read back in the code page it was typed in.
+      if (data->is_edit) data->text = GetText(window);
+      data->code_page = code_page;
+      changed_code_page = true;
+    }
+  }
   HFONT handle = FontFor(font);
-  if (handle != nullptr)
-    SendMessageA(H(window), WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+  if (handle != nullptr) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+  // Shown again in the new code page, measured again in a new font.
+  if (WindowData* data = Find(hwnd)) {
+    const bool new_font = std::exchange(data->applied_font, handle) != handle;
+    if (changed_code_page || (data->wraps && new_font)) ShowText(hwnd, *data);
+  }
 }
 
 Rect MeasureText(const FontSpec& font, const std::string& text) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontFor(font));
   SIZE size{0, 0};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  const unsigned code_page = CharsetCodePage(font.charset);
+  const std::wstring wide = Widen(text, Usable(code_page != 0 ? code_page : g_text_code_page));
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return Rect{0, 0, size.cx, size.cy};
 }
 
+int MeasureWrappedText(const FontSpec& font, const std::string& text, int width) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FontFor(font));
+  const unsigned code_page = CharsetCodePage(font.charset);
+  const std::wstring lines =
+      WrapLines(dc, Widen(text, Usable(code_page != 0 ? code_page : g_text_code_page)), width);
+  // As a label draws it: the system's own breaking at spaces, over the lines made above.
+  RECT r{0, 0, width, 0};
+  DrawTextW(dc, lines.empty() ? L" " : lines.c_str(), lines.empty() ? 1 : -1, &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return r.bottom - r.top;
+}
+
 void SetLabelStyle(Window label, TextAlign align, bool word_wrap, bool center_vertically) {
   HWND hwnd = H(label);
-  LONG style = GetWindowLongA(hwnd, GWL_STYLE) & ~(SS_TYPEMASK | SS_CENTERIMAGE);
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE) & ~(SS_TYPEMASK | SS_CENTERIMAGE);
   switch (align) {
     case TextAlign::Left:
       style |= word_wrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
@@ -705,7 +918,11 @@ void SetLabelStyle(Window label, TextAlign align, bool word_wrap, bool center_ve
   }
   // A vertically centred label is one line: the system draws it so only without wrapping.
   if (center_vertically && !word_wrap) style |= SS_CENTERIMAGE;
-  SetWindowLongA(hwnd, GWL_STYLE, style);
+  SetWindowLongW(hwnd, GWL_STYLE, style);
+  if (WindowData* data = Find(hwnd); data != nullptr && data->wraps != word_wrap) {
+    data->wraps = word_wrap;
+    ShowText(hwnd, *data);
+  }
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
@@ -717,8 +934,8 @@ void SetFrame(Window panel, const Frame& frame) {
 }
 
 void SetProgress(Window bar, int min, int max, int position) {
-  SendMessageA(H(bar), PBM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
-  SendMessageA(H(bar), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  SendMessageW(H(bar), PBM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
+  SendMessageW(H(bar), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void SetButtonGlyph(Window button, const std::vector<uint8_t>& bitmap, int glyphs) {
@@ -728,24 +945,24 @@ void SetButtonGlyph(Window button, const std::vector<uint8_t>& bitmap, int glyph
   if (data->glyph != nullptr) DeleteObject(data->glyph);
   data->glyph = bitmap.empty() ? nullptr : MakeBitmap(bitmap, true);
   data->glyphs = glyphs < 1 ? 1 : glyphs;
-  const LONG kind = GetWindowLongA(hwnd, GWL_STYLE) & 0x0F;
-  LONG style = GetWindowLongA(hwnd, GWL_STYLE) & ~0x0F;
+  const LONG kind = GetWindowLongW(hwnd, GWL_STYLE) & 0x0F;
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE) & ~0x0F;
   if (kind != BS_OWNERDRAW) data->is_default = kind == BS_DEFPUSHBUTTON;
   if (data->glyph != nullptr) {
     style |= BS_OWNERDRAW;
   } else {
     style |= data->is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
   }
-  SetWindowLongA(hwnd, GWL_STYLE, style);
+  SetWindowLongW(hwnd, GWL_STYLE, style);
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void SetImageStyle(Window image, bool center, bool transparent) {
   HWND hwnd = H(image);
   if (WindowData* data = Find(hwnd)) data->transparent = transparent;
-  LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
   style = center ? style | SS_CENTERIMAGE : style & ~SS_CENTERIMAGE;
-  SetWindowLongA(hwnd, GWL_STYLE, style);
+  SetWindowLongW(hwnd, GWL_STYLE, style);
 }
 
 void AnswerNextDialogForTesting(const std::string& caption, int button_id) {

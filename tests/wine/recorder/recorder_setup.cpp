@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
   RegisterHandler<void(TObject*)>("ShowStatusForAWhile", [](TObject* sender) {
     auto* install = dynamic_cast<TCustomInstall*>(sender);
     if (install == nullptr) return;
-    install->PushStatusMessage("Preparing the example files...");
+    // A message the language files carry, so that it is shown in the install's language.
+    install->PushStatusMessage("Reading file information...");
     std::optional<std::string> dir = platform::GetEnv("VANTOREL_SCREENSHOT_DIR");
     if (dir && !dir->empty()) {
       if (std::FILE* f = std::fopen((*dir + "\\status.ready").c_str(), "wb")) std::fclose(f);
