@@ -1,14 +1,19 @@
 // vantorel build FORM -o DIR: the distribution of a project, made natively by the same engine
 // code that `vtsetup.exe -b` runs under Windows.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "apps/vantorel/commands.h"
+#include "archive/compress.h"
+#include "archive/deflate_pool.h"
+#include "archive/deflate_stream.h"
 #include "framework/streaming.h"
 #include "install/attached_form.h"
 #include "install/install.h"
+#include "model/file_container.h"
 #include "model/install_file.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -21,11 +26,12 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: vantorel build FORM -o DIR [--self-extracting] [--library DIR] [--engine ENGINE]\n"
-    "                      [--program PROGRAM]\n";
+    "                      [--program PROGRAM] [--jobs N]\n";
 
 struct BuildOptions {
-  std::string form, output, library, engine, program;
+  std::string form, output, library, engine, program, jobs;
   bool self_extracting = false;
+  int job_count = 0;
 };
 
 std::string ProgramDirectory() {
@@ -48,6 +54,7 @@ std::string ParseBuild(const Args& args, BuildOptions& o) {
                          : a == "--library" ? &o.library
                          : a == "--engine"  ? &o.engine
                          : a == "--program" ? &o.program
+                         : a == "--jobs"    ? &o.jobs
                                             : nullptr;
     if (value != nullptr) {
       if (i + 1 >= args.size()) return a + " needs a value";
@@ -65,7 +72,40 @@ std::string ParseBuild(const Args& args, BuildOptions& o) {
   if (o.form.empty()) return "no form given";
   if (o.output.empty()) return "-o DIR is required";
   if (!o.engine.empty() && !o.program.empty()) return "--engine and --program exclude each other";
+  o.job_count = TDeflatePool::MachineJobs();
+  if (!o.jobs.empty()) {
+    int n = 0;
+    for (char c : o.jobs) {
+      if (c < '0' || c > '9' || n > 1000) return "--jobs needs a number of threads from 1";
+      n = n * 10 + (c - '0');
+    }
+    if (n < 1) return "--jobs needs a number of threads from 1";
+    o.job_count = std::min(n, 256);
+  }
   return "";
+}
+
+// The path the build compresses `program` from, spelled as the build spells it.
+std::string SourcePathOf(const std::string& program) {
+  return AddBackslash(RemoveBackslash(ExtractFileDir(program))) + ExtractFileName(program);
+}
+
+// Starts the deflate of every file the build will add, in the order it adds them, on `jobs` - 1
+// threads beside the build's own: the build itself deflates whatever none has started.
+std::unique_ptr<TDeflatePool> PlanDeflate(int jobs, TCustomInstall& install,
+                                          const std::string& program) {
+  if (jobs <= 1) return nullptr;
+  auto pool = std::make_unique<TDeflatePool>(jobs - 1);
+  const int level = ZlibLevel(SharedArchiveEngine().CompressionLevel());
+  if (install.UseLoadingProgram()) {
+    pool->Schedule(SourcePathOf(program), level);
+    for (const std::string& line : *install.PresetupFiles())
+      pool->Schedule(SourcePathOf(line), level);
+  }
+  std::vector<TCustomInstallFile*> files;
+  install.FilesInCompressionOrder(files);
+  for (TCustomInstallFile* file : files) pool->Schedule(file->SourcePath(), level);
+  return pool;
 }
 
 // Progress of the files compressed: a bar on a terminal, a line per file otherwise.
@@ -204,6 +244,11 @@ int BuildCommand(const Args& args, std::FILE* out, std::FILE* err) {
                o.self_extracting ? " (self-extracting)" : "");
   std::fflush(out);  // before the progress on the other stream
   try {
+    std::unique_ptr<TDeflatePool> pool = PlanDeflate(o.job_count, *install, program);
+    struct Detach {
+      ~Detach() { SharedArchiveEngine().SetDeflatePool(nullptr); }
+    } detach;
+    SharedArchiveEngine().SetDeflatePool(pool.get());
     install->Build(program, dir, o.self_extracting);
   } catch (const Exception& e) {
     progress.End();

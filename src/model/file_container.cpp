@@ -280,6 +280,15 @@ void TFileContainer::Compress(TCompressOptions options) {
   end();
 }
 
+void TFileContainer::FilesInCompressionOrder(std::vector<TCustomInstallFile*>& files) const {
+  for (int i = 0; i < ObjectCount(); ++i) {
+    if (auto* container = dynamic_cast<TFileContainer*>(Objects(i)))
+      container->FilesInCompressionOrder(files);
+    else if (auto* file = dynamic_cast<TCustomInstallFile*>(Objects(i)))
+      files.push_back(file);
+  }
+}
+
 void TFileContainer::CompressObject(TFileRelated* object, TCompressOptions options,
                                     const std::string& archive_dir) {
   // Compress re-points the object's archive for this build only; what the project says is put
