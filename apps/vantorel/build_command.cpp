@@ -90,12 +90,12 @@ std::string SourcePathOf(const std::string& program) {
   return AddBackslash(RemoveBackslash(ExtractFileDir(program))) + ExtractFileName(program);
 }
 
-// Starts the deflate of every file the build will add, in the order it adds them, on `jobs` - 1
-// threads beside the build's own: the build itself deflates whatever none has started.
+// Starts the deflate of every file the build will add, in the order it adds them, on `jobs`
+// threads; the build's own thread writes what they make (one job: it deflates too, alone).
 std::unique_ptr<TDeflatePool> PlanDeflate(int jobs, TCustomInstall& install,
                                           const std::string& program) {
   if (jobs <= 1) return nullptr;
-  auto pool = std::make_unique<TDeflatePool>(jobs - 1);
+  auto pool = std::make_unique<TDeflatePool>(jobs);
   const int level = ZlibLevel(SharedArchiveEngine().CompressionLevel());
   if (install.UseLoadingProgram()) {
     pool->Schedule(SourcePathOf(program), level);

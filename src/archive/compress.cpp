@@ -130,6 +130,7 @@ TVtrlCompress::~TVtrlCompress() = default;
 
 void TVtrlCompress::SetCompressedFile(const std::string& value) {
   if (SameText(value, compressed_file_)) return;
+  ReleaseArchive();
   if (!SameText(ChangeFileExt(value, ".1"), ChangeFileExt(compressed_file_, ".1"))) {
     loaded_ = false;
     // The directory a compression left in memory belongs to the old archive: it must not answer
@@ -184,6 +185,7 @@ void TVtrlCompress::Guarded(bool absorb_silent_abort, Body body) {
 void TVtrlCompress::LoadDirectory() {
   last_disk_ = 0;
   kept_.valid = false;
+  ReleaseArchive();  // it may be another file than the one now read
   // A device or a FIFO is no archive: it would read as nothing, forever, or block.
   File file = File::OpenRegular(compressed_file_, Access::Read, kShareAll);
   if (!file.IsOpen()) {
@@ -253,6 +255,7 @@ void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
   offset_ = 0;
   const bool may_resume = kept_.valid;
   kept_.valid = false;
+  ReleaseArchive();
   File archive;
   Guarded(true, [&] {
     struct Finally {
@@ -460,27 +463,53 @@ void TVtrlCompress::Extract() {
   abort_ = false;
   mode_ = Mode::Extracting;
   read_files_.clear();
+  // The volume the extraction before left open is still being read.
+  if (platform::FileIdentity identity; source_.IsOpen() && source_.GetIdentity(identity)) {
+    read_files_.push_back(identity);
+  }
   made_directory_.clear();
   last_disk_ = 0;
   report_gate_.Restart();
   Guarded(true, [&] {
+    // A failed extraction leaves nothing open: the next one starts from the archive's name.
+    struct CloseOnFailure {
+      TVtrlCompress& self;
+      int exceptions = std::uncaught_exceptions();
+      ~CloseOnFailure() {
+        if (std::uncaught_exceptions() > exceptions) self.ReleaseArchive();
+      }
+    } close_on_failure{*this};
     if (!loaded_) LoadDirectory();
     disk_ = 0;
-    directory_.Totals(stats_);
+    // The totals are the same for every extraction from this directory: an install extracts
+    // its files one at a time, and summing them for each made it quadratic.
+    if (!totals_known_) {
+      directory_.Totals(totals_);
+      totals_known_ = true;
+    }
+    stats_.TotalFileSize = totals_.TotalFileSize;
+    stats_.TotalCompressedSize = totals_.TotalCompressedSize;
+    stats_.TotalRatio = totals_.TotalRatio;
+    stats_.TotalBytesDone = 0;
+    stats_.TotalPercent = 0;
+    stats_.FileDone = false;
     // A copy: a handler may assign a new list while this one runs.
     const std::vector<std::string> lines = files_to_process_->Lines();
-    File source;
-    int source_disk = 0;
     for (const std::string& line : lines) {
       const int index = directory_.IndexOfFile(line);
       if (index < 0) {
         throw EVtrlCompress(Format(compress_message::kNotInArchive, line, compressed_file_));
       }
-      ExtractEntry(*directory_.GetFileHeaders(index), source, source_disk);
+      ExtractEntry(*directory_.GetFileHeaders(index), source_, source_disk_);
     }
     files_to_process_->Clear();
     target_name_.clear();
   });
+}
+
+void TVtrlCompress::ReleaseArchive() {
+  source_.Close();
+  source_disk_ = 0;
 }
 
 void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_disk) {
@@ -610,7 +639,11 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
     ~Cleanup() { inflateEnd(&z); }
   } cleanup{z};
 
-  std::vector<uint8_t> in(kInflateInput), out(kInflateOutput);
+  // Kept by the engine: allocating them for each of many small files showed.
+  inflate_in_.resize(kInflateInput);
+  inflate_out_.resize(kInflateOutput);
+  std::vector<uint8_t>& in = inflate_in_;
+  std::vector<uint8_t>& out = inflate_out_;
   // In a single-file archive both disk numbers are 0: one pass over the one "volume".
   const int expected_changes = entry.LastDisk() - disk_ + 1;
   int changes = 0;
@@ -703,7 +736,9 @@ File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
       name = AddBackslash(directory) + ExtractFileName(name);
       if (!platform::FileExists(name)) continue;
     }
-    File file = File::OpenRegular(name, access, kShareAll);
+    // Read, it stays open between extractions: it must not keep anyone from removing it.
+    File file = File::OpenRegular(
+        name, access, access == Access::Read ? kShareAll | platform::kShareDelete : kShareAll);
     if (!file.IsOpen()) {
       throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, name));
     }
@@ -722,6 +757,7 @@ File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
 void TVtrlCompress::SpanToDisks(const std::string& path, const std::string& file_name) {
   abort_ = false;
   kept_.valid = false;
+  ReleaseArchive();
   Guarded(false, [&] {
     if (!loaded_) LoadDirectory();
     disk_ = 1;

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -93,6 +94,11 @@ class TVtrlCompress : public TComponent {
   void SetProgressInterval(int milliseconds) {
     report_gate_.SetInterval(std::chrono::milliseconds(std::max(milliseconds, 0)));
   }
+
+  // Extraction keeps the archive open from one Extract to the next (an install extracts its
+  // files one at a time); this closes it. Naming another archive, compressing, spanning or
+  // reading the directory again close it too.
+  void ReleaseArchive();
 
   // Files that `pool` has deflated ahead are added from there (same bytes, same events); the
   // others are deflated here. Null: everything here. The pool must outlive its use.
@@ -199,6 +205,9 @@ class TVtrlCompress : public TComponent {
   } kept_;
   std::array<int, kUniqueIDCount> unique_ids_{};
   std::vector<platform::FileIdentity> read_files_;  // the volumes opened by this extraction
+  platform::File source_;  // the volume extraction reads, kept open between extractions
+  int source_disk_ = 0;    // its number; 0 while unknown
+  std::vector<uint8_t> inflate_in_, inflate_out_;
   std::string made_directory_;  // the folder this extraction has already made or found
   mutable int last_disk_ = 0;   // of the loaded directory, once an extraction has needed it
 };

@@ -111,8 +111,9 @@ void TDeflatePool::Work() {
     lock.lock();
     ++finished_;
     Job& finished = jobs_[index - first_];  // running jobs stay in the plan
-    if (finished.state == State::Dropped) {
+    if (finished.state == State::Abandoned) {
       held_ -= finished.reserve;
+      finished.state = State::Dropped;
     } else {
       finished.result = std::move(result);
       const int64_t kept =
@@ -163,8 +164,12 @@ std::unique_ptr<TDeflatedFile> TDeflatePool::Deflate(const std::string& path, in
 }
 
 void TDeflatePool::Release(Job& job) {
+  if (job.state == State::Running || job.state == State::Abandoned) {
+    job.state = State::Abandoned;
+    return;
+  }
   if (job.state == State::Done) held_ -= job.reserve;
-  if (job.state != State::Running) job.result.reset();
+  job.result.reset();
   job.state = State::Dropped;
 }
 
@@ -187,8 +192,9 @@ std::unique_ptr<TDeflatedFile> TDeflatePool::Take(const std::string& path, int l
   if (job.state == State::Done) result = std::move(job.result);
   if (result) ++served_;
   Release(job);
-  // Finished with: gone from the plan, except a job a worker still runs (it comes back to it).
-  while (!jobs_.empty() && first_ < taken_ && jobs_.front().state != State::Running) {
+  // Finished with: gone from the plan, except a job a worker still runs (it comes back to it)
+  // and those behind it.
+  while (!jobs_.empty() && first_ < taken_ && jobs_.front().state == State::Dropped) {
     jobs_.pop_front();
     ++first_;
   }

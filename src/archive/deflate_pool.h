@@ -63,7 +63,8 @@ class TDeflatePool {
   static int MachineJobs();
 
  private:
-  enum class State { Pending, Running, Done, Dropped };
+  // Abandoned: dropped while a worker runs it; it stays in the plan until the worker is back.
+  enum class State { Pending, Running, Abandoned, Done, Dropped };
   struct Job {
     std::string path;
     int level = 0;

@@ -199,6 +199,8 @@ void TFileContainer::InstallObjects() {
       TFileRelated::InstallObjects();
       NotifyParent(iePhaseEnd, this);
     }
+    // The engine kept the archive open from file to file; the phase is over.
+    SharedArchiveEngine().ReleaseArchive();
     was_aborted_ = SharedArchiveEngine().Abort();
     BroadcastComponentCall(this, ccPhaseEnd, nullptr);
     if (OnAfterInstallObjects) OnAfterInstallObjects(this, was_aborted_);

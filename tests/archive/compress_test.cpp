@@ -10,6 +10,7 @@
 #include "framework/streaming.h"
 #include "platform/system.h"
 #include "routines/exceptions.h"
+#include "routines/strings.h"
 
 namespace vantorel {
 namespace {
@@ -897,6 +898,110 @@ TEST(VtrlCompress, ReadAndWrittenWithAForm) {
   EXPECT_EQ(written.find("Abort"), std::string::npos) << written;
   EXPECT_EQ(written.find("CharacterSet"), std::string::npos) << written;
   EXPECT_EQ(written.find("VersionInfo"), std::string::npos) << written;
+}
+
+TEST(VtrlCompress, AddingFileByFileKeepsTheBytesOfReadingTheDirectoryEachTime) {
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int i = 0; i < 12; ++i) {
+    const std::string path = dir / test::Numbered("f", i, ".bin");
+    WriteAll(path,
+             i % 2 ? test::RandomBytes(1000 + i * 9000, i) : std::vector<uint8_t>(i * 5000, 'z'),
+             kStamp);
+    files.push_back(path);
+  }
+  auto record = [](TVtrlCompress& e, std::vector<std::string>& log) {
+    auto line = [&log](const char* what, const TlzhFileStats& s) {
+      log.push_back(std::string(what) + " " + s.FileName + " " + std::to_string(s.FileBytesDone) +
+                    " " + std::to_string(s.CompressedSize) + " " +
+                    std::to_string(s.TotalBytesDone) + "/" + std::to_string(s.TotalFileSize) + " " +
+                    std::to_string(s.TotalCompressedSize) + " " + std::to_string(s.TotalRatio));
+    };
+    e.OnBeforeAdding = [line](TVtrlCompress*, const TlzhFileStats& s) { line("before", s); };
+    e.OnStatus = [line](TVtrlCompress*, const TlzhFileStats& s) { line("status", s); };
+    e.OnAfterAdding = [line](TVtrlCompress*, const TlzhFileStats& s) { line("after", s); };
+  };
+  // One engine for the whole build, and a fresh one (which must read the directory) per file.
+  std::vector<std::string> kept_log, fresh_log;
+  TVtrlCompress kept(nullptr);
+  record(kept, kept_log);
+  for (size_t i = 0; i < files.size(); ++i) {
+    Compress(kept, dir / "kept.1", {files[i]}, i == 0 ? lzcOverwrite : lzcOnlyAdd,
+             static_cast<int>(i));
+    TVtrlCompress fresh(nullptr);
+    record(fresh, fresh_log);
+    Compress(fresh, dir / "fresh.1", {files[i]}, i == 0 ? lzcOverwrite : lzcOnlyAdd,
+             static_cast<int>(i));
+  }
+  EXPECT_TRUE(ReadAll(dir / "kept.1") == ReadAll(dir / "fresh.1"));
+  EXPECT_EQ(kept_log, fresh_log);
+  EXPECT_EQ(kept.FileCount(), 12);
+  TlzhFileStats stats;
+  kept.GetFileStats(11, stats);
+  EXPECT_EQ(TFileHeader(stats.Header).UniqueID(), 11);
+}
+
+TEST(VtrlCompress, AnArchiveChangedBetweenAdditionsIsReadAgain) {
+  TempDir dir;
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+    WriteAll(dir / name, test::TextBytes(std::string("the file ") + name), kStamp);
+  TVtrlCompress first(nullptr), second(nullptr);
+  Compress(first, dir / "files.1", {dir / "a.txt"}, lzcOnlyAdd);
+  Compress(second, dir / "files.1", {dir / "b.txt"}, lzcOnlyAdd);  // another writer
+  Compress(first, dir / "files.1", {dir / "c.txt"}, lzcOnlyAdd);
+  // Made anew by another writer at the very same size: the last record differs.
+  Compress(second, dir / "files.1", {dir / "d.txt"}, lzcOverwrite);
+  Compress(second, dir / "files.1", {dir / "b.txt"}, lzcOnlyAdd);
+  Compress(second, dir / "files.1", {dir / "a.txt"}, lzcOnlyAdd);
+  Compress(first, dir / "files.1", {dir / "c.txt"}, lzcOnlyAdd);
+  TVtrlCompress reader(nullptr);
+  reader.SetCompressedFile(dir / "files.1");
+  ASSERT_EQ(reader.FileCount(), 4);
+  std::vector<std::string> names;
+  TlzhFileStats stats;
+  for (int i = 0; i < 4; ++i) {
+    reader.GetFileStats(i, stats);
+    names.push_back(ExtractFileName(stats.FileName));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"d.txt", "b.txt", "a.txt", "c.txt"}));
+  Extract(reader, dir / "files.1", dir / "out", {dir / "c.txt", dir / "d.txt"});
+  EXPECT_EQ(ReadAll(dir / "out\\c.txt"), test::TextBytes("the file c.txt"));
+  EXPECT_EQ(ReadAll(dir / "out\\d.txt"), test::TextBytes("the file d.txt"));
+}
+
+TEST(VtrlCompress, TheArchiveKeptOpenBetweenExtractionsIsNoObstacle) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("alpha"), kStamp);
+  WriteAll(dir / "b.txt", test::TextBytes("beta"), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "one.1", {dir / "a.txt", dir / "b.txt"});
+  WriteAll(dir / "a.txt", test::TextBytes("another alpha"), kStamp);
+  Compress(packer, dir / "two.1", {dir / "a.txt"});
+
+  // File by file, as an install extracts; between archives and back.
+  TVtrlCompress engine(nullptr);
+  Extract(engine, dir / "one.1", dir / "out1", {dir / "a.txt"});
+  Extract(engine, dir / "one.1", dir / "out1", {dir / "b.txt"});
+  Extract(engine, dir / "two.1", dir / "out2", {dir / "a.txt"});
+  Extract(engine, dir / "one.1", dir / "out3", {dir / "a.txt"});
+  EXPECT_EQ(ReadAll(dir / "out1\\a.txt"), test::TextBytes("alpha"));
+  EXPECT_EQ(ReadAll(dir / "out1\\b.txt"), test::TextBytes("beta"));
+  EXPECT_EQ(ReadAll(dir / "out2\\a.txt"), test::TextBytes("another alpha"));
+  EXPECT_EQ(ReadAll(dir / "out3\\a.txt"), test::TextBytes("alpha"));
+
+  // Still open, it can be removed: the install's clean-up must not fail on it.
+  EXPECT_TRUE(platform::DeleteFile(dir / "one.1"));
+  // The same engine writing the archive it extracted from, then reading it again.
+  Extract(engine, dir / "two.1", dir / "out4", {dir / "a.txt"});
+  Compress(engine, dir / "two.1", {dir / "b.txt"}, lzcOverwrite);
+  Extract(engine, dir / "two.1", dir / "out4", {dir / "b.txt"});
+  EXPECT_EQ(ReadAll(dir / "out4\\b.txt"), test::TextBytes("beta"));
+  // And it is never a target while it is kept open.
+  engine.SetTargetName("two.1");
+  EXPECT_NE(Message([&] { Extract(engine, dir / "two.1", dir.path(), {dir / "b.txt"}); }),
+            "no error");
+  engine.ReleaseArchive();
+  EXPECT_TRUE(platform::DeleteFile(dir / "two.1"));
 }
 
 }  // namespace
