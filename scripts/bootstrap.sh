@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb libcurl4-openssl-dev
   python3 python3-pyftpdlib x11-apps imagemagick xdotool
   clang libclang-rt-14-dev libfuzzer-14-dev
+  libdeflate-dev
 )
 
 missing=()

@@ -63,7 +63,10 @@ void PrintUsage(std::FILE* out) {
                "  --program PROGRAM  an install program that already carries the form, packed\n"
                "                     as it is (its name and date kept)\n"
                "  --jobs N           deflate on N threads (default: one per core); the\n"
-               "                     distribution is the same for every N\n");
+               "                     distribution is the same for every N\n"
+               "  --deflate WHICH    zlib: the bytes the install program's own build (-b)\n"
+               "                     makes; libdeflate (the default where this program has\n"
+               "                     it): faster and smaller, other bytes\n");
 }
 
 int Help(const Args&) {

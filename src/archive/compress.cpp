@@ -365,7 +365,7 @@ void TVtrlCompress::CompressEntry(TFileHeader& entry, File& archive, int unique_
       entry.SourcePath().empty() ? entry.FileName() : entry.SourcePath();
   const int level = ZlibLevel(compression_level_);
   std::unique_ptr<TDeflatedFile> ready;
-  if (deflate_pool_ != nullptr) {
+  if (deflate_pool_ != nullptr && deflate_pool_->Deflater() == deflater_) {
     ready = deflate_pool_->Take(source_path, level);
     // Made from the file as it was when planned: a file changed since is deflated again.
     uint32_t stamp = 0;
@@ -416,10 +416,13 @@ void TVtrlCompress::CompressEntry(TFileHeader& entry, File& archive, int unique_
     // Made ahead on another thread: the same bytes and the same progress points, in order.
     ReplayDeflated(*ready, put, [&](int64_t position) { AddStatus(position, stored); });
   } else {
-    DeflateFile(source, level, entry.FileName(), [&](const DeflateBlock& block) {
-      put(block.data, block.size);
-      if (block.full) AddStatus(block.source_position, stored);
-    });
+    DeflateFile(
+        source, level, entry.FileName(),
+        [&](const DeflateBlock& block) {
+          put(block.data, block.size);
+          if (block.full) AddStatus(block.source_position, stored);
+        },
+        deflater_);
   }
   stats_.CompressedSize = ClampToInt32(stored);
   stats_.Ratio = Percent(stats_.CompressedSize, stats_.FileSize);

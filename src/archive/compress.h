@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/archive_types.h"
+#include "archive/deflate_stream.h"
 #include "archive/file_header.h"
 #include "framework/classes.h"
 #include "framework/component.h"
@@ -99,6 +100,10 @@ class TVtrlCompress : public TComponent {
   // files one at a time); this closes it. Naming another archive, compressing, spanning or
   // reading the directory again close it too.
   void ReleaseArchive();
+
+  // What deflates (default zlib, the bytes of the install program's own builds).
+  TDeflater Deflater() const { return deflater_; }
+  void SetDeflater(TDeflater value) { deflater_ = value; }
 
   // Files that `pool` has deflated ahead are added from there (same bytes, same events); the
   // others are deflated here. Null: everything here. The pool must outlive its use.
@@ -193,6 +198,7 @@ class TVtrlCompress : public TComponent {
   bool deflating_ = false;
   ReportGate report_gate_;
   TDeflatePool* deflate_pool_ = nullptr;
+  TDeflater deflater_ = TDeflater::Zlib;
   // What the last compression left, for the next addition to the same archive.
   struct KeptDirectory {
     bool valid = false;

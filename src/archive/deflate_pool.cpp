@@ -28,8 +28,9 @@ TDeflatedFile::~TDeflatedFile() {
   if (!spill.empty()) platform::DeleteFile(spill);
 }
 
-TDeflatePool::TDeflatePool(int workers, size_t memory_budget, size_t spill_above)
-    : budget_(memory_budget), spill_above_(spill_above) {
+TDeflatePool::TDeflatePool(int workers, size_t memory_budget, size_t spill_above,
+                           TDeflater deflater)
+    : budget_(memory_budget), spill_above_(spill_above), deflater_(deflater) {
   for (int i = 0; i < std::max(workers, 1); ++i) threads_.emplace_back([this] { Work(); });
 }
 
@@ -141,24 +142,27 @@ std::unique_ptr<TDeflatedFile> TDeflatePool::Deflate(const std::string& path, in
   auto write_spill = [&](const uint8_t* data, size_t count) {
     if (spill.Write(data, count) != static_cast<int64_t>(count)) throw Stopped{};
   };
-  DeflateFile(source, level, path, [&](const DeflateBlock& block) {
-    if (stopping_flag_.load(std::memory_order_relaxed)) throw Stopped{};
-    if (!spill.IsOpen() && result->data.size() + block.size > spill_above_) {
-      result->spill = GetTempFile(true);
-      spill = File::Open(result->spill, platform::Access::ReadWrite, platform::kShareRead,
-                         platform::Disposition::CreateAlways);
-      if (!spill.IsOpen()) throw Stopped{};
-      write_spill(result->data.data(), result->data.size());
-      std::vector<uint8_t>().swap(result->data);
-    }
-    if (spill.IsOpen()) {
-      write_spill(block.data, block.size);
-    } else {
-      result->data.insert(result->data.end(), block.data, block.data + block.size);
-    }
-    result->size += static_cast<int64_t>(block.size);
-    if (block.full) result->marks.push_back({block.source_position, result->size});
-  });
+  DeflateFile(
+      source, level, path,
+      [&](const DeflateBlock& block) {
+        if (stopping_flag_.load(std::memory_order_relaxed)) throw Stopped{};
+        if (!spill.IsOpen() && result->data.size() + block.size > spill_above_) {
+          result->spill = GetTempFile(true);
+          spill = File::Open(result->spill, platform::Access::ReadWrite, platform::kShareRead,
+                             platform::Disposition::CreateAlways);
+          if (!spill.IsOpen()) throw Stopped{};
+          write_spill(result->data.data(), result->data.size());
+          std::vector<uint8_t>().swap(result->data);
+        }
+        if (spill.IsOpen()) {
+          write_spill(block.data, block.size);
+        } else {
+          result->data.insert(result->data.end(), block.data, block.data + block.size);
+        }
+        result->size += static_cast<int64_t>(block.size);
+        if (block.full) result->marks.push_back({block.source_position, result->size});
+      },
+      deflater_);
   result->source_read = source.Position();
   return result;
 }

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "archive/deflate_stream.h"
+
 namespace vantorel {
 
 // A file's zlib stream made ahead.
@@ -42,7 +44,7 @@ class TDeflatePool {
   // `workers` threads (at least one). Finished streams held in memory stay below about
   // `memory_budget` bytes; a stream larger than `spill_above` goes to a temporary file.
   explicit TDeflatePool(int workers, size_t memory_budget = 24u << 20,
-                        size_t spill_above = 4u << 20);
+                        size_t spill_above = 4u << 20, TDeflater deflater = TDeflater::Zlib);
   ~TDeflatePool();
   TDeflatePool(const TDeflatePool&) = delete;
   TDeflatePool& operator=(const TDeflatePool&) = delete;
@@ -54,6 +56,8 @@ class TDeflatePool {
   // caller deflates it itself, sooner than waiting) or when making it failed (the caller's own
   // attempt then reports the failure as it always would). Planned files passed over are dropped.
   std::unique_ptr<TDeflatedFile> Take(const std::string& path, int level);
+
+  TDeflater Deflater() const { return deflater_; }
 
   // Streams handed out by Take, and streams the workers have finished so far.
   int Served();
@@ -80,6 +84,7 @@ class TDeflatePool {
 
   const size_t budget_;
   const size_t spill_above_;
+  const TDeflater deflater_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Job> jobs_;

@@ -94,32 +94,50 @@ std::vector<std::string> MakeFiles(const TempDir& dir, int count) {
 TEST(DeflatePool, ThreadsGiveTheSameArchiveAndTheSameEvents) {
   TempDir dir;
   const std::vector<std::string> files = MakeFiles(dir, 23);
-  for (TCompressionLevel level : {colMax, colFastest}) {
-    SCOPED_TRACE(EnumName(level));
-    TVtrlCompress alone(nullptr);
-    alone.SetCompressionLevel(level);
-    Trace one;
-    one.Attach(alone);
-    AddEach(alone, dir / "one.1", files);
+  std::vector<TDeflater> deflaters = {TDeflater::Zlib};
+  if (LibdeflateAvailable()) deflaters.push_back(TDeflater::Libdeflate);
+  for (TDeflater deflater : deflaters)
+    for (TCompressionLevel level : {colMax, colFastest}) {
+      SCOPED_TRACE(EnumName(level));
+      SCOPED_TRACE(deflater == TDeflater::Zlib ? "zlib" : "libdeflate");
+      TVtrlCompress alone(nullptr);
+      alone.SetCompressionLevel(level);
+      alone.SetDeflater(deflater);
+      Trace one;
+      one.Attach(alone);
+      AddEach(alone, dir / "one.1", files);
+      // Whatever made it, each stream inflates with plain zlib to the file.
+      const std::vector<uint8_t> archive = ReadAll(dir / "one.1");
+      size_t header = 5;
+      for (const std::string& f : files) {
+        const int32_t start = test::I32At(archive, header + test::kDataStartField);
+        const int32_t size = test::I32At(archive, header + test::kCompressedSizeField);
+        std::vector<uint8_t> out;
+        ASSERT_TRUE(test::InflateStream(archive.data() + start, static_cast<size_t>(size), out))
+            << f;
+        EXPECT_TRUE(out == ReadAll(f)) << f;
+        header = static_cast<size_t>(test::I32At(archive, header + test::kNextHeaderField));
+      }
 
-    for (int workers : {1, 3}) {
-      SCOPED_TRACE(workers);
-      // A small budget and spill point, so that streams wait in memory and on disk alike.
-      TDeflatePool pool(workers, 600000, 200000);
-      for (const std::string& f : files) pool.Schedule(f, ZlibLevel(level));
-      TVtrlCompress engine(nullptr);
-      engine.SetCompressionLevel(level);
-      engine.SetDeflatePool(&pool);
-      Trace many;
-      many.Attach(engine);
-      const std::string archive = dir / test::Numbered("many", workers, ".1");
-      AddEach(engine, archive, files);
-      EXPECT_TRUE(ReadAll(archive) == ReadAll(dir / "one.1"));
-      EXPECT_GT(pool.Served(), 0);  // the streams made ahead were used
-      ASSERT_EQ(many.lines.size(), one.lines.size());
-      for (size_t i = 0; i < one.lines.size(); ++i) ASSERT_EQ(many.lines[i], one.lines[i]) << i;
+      for (int workers : {1, 3}) {
+        SCOPED_TRACE(workers);
+        // A small budget and spill point, so that streams wait in memory and on disk alike.
+        TDeflatePool pool(workers, 600000, 200000, deflater);
+        for (const std::string& f : files) pool.Schedule(f, ZlibLevel(level));
+        TVtrlCompress engine(nullptr);
+        engine.SetCompressionLevel(level);
+        engine.SetDeflater(deflater);
+        engine.SetDeflatePool(&pool);
+        Trace many;
+        many.Attach(engine);
+        const std::string archive = dir / test::Numbered("many", workers, ".1");
+        AddEach(engine, archive, files);
+        EXPECT_TRUE(ReadAll(archive) == ReadAll(dir / "one.1"));
+        EXPECT_GT(pool.Served(), 0);  // the streams made ahead were used
+        ASSERT_EQ(many.lines.size(), one.lines.size());
+        for (size_t i = 0; i < one.lines.size(); ++i) ASSERT_EQ(many.lines[i], one.lines[i]) << i;
+      }
     }
-  }
 }
 
 TEST(DeflatePool, FilesAskedOutOfPlanOrChangedSinceAreDeflatedAgain) {
