@@ -565,11 +565,8 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
   const InflateResult inflated = Inflate(entry, source, out);
   source_disk = disk_ == 0 ? 1 : disk_;
 
-  // The file's last report always comes; messages go through at it when they are due.
-  if (report_gate_.Elapsed()) {
-    report_gate_.Restart();
-    PumpMessages();
-  }
+  // The file's last report always comes, and messages go through before it.
+  PumpMessages();
   stats_.FileDone = true;
   if (OnStatus) OnStatus(this, stats_);
   // A file quick enough to be done before its first report can still be cancelled at its last:
@@ -649,11 +646,18 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
   std::vector<uint8_t>& out = inflate_out_;
   // In a single-file archive both disk numbers are 0: one pass over the one "volume".
   const int expected_changes = entry.LastDisk() - disk_ + 1;
+  // Messages go through as a file starts, whatever its size: a Cancel pressed meanwhile stops
+  // it before its first block.
+  PumpMessages();
   int changes = 0;
   bool stream_end = false;
   while (true) {
+    // Never more than one byte past the recorded size: data that inflate beyond it are not
+    // this file, and are not written out.
+    const size_t block = static_cast<size_t>(std::clamp<int64_t>(
+        int64_t{entry.FileSize()} - stats_.FileBytesDone + 1, 1, int64_t{kInflateOutput}));
     z.next_out = out.data();
-    z.avail_out = kInflateOutput;
+    z.avail_out = static_cast<uInt>(block);
     while (z.avail_out > 0 && !stream_end) {
       if (z.avail_in == 0) {
         const int64_t n = RefillInput(entry, source, in.data(), in.size());
@@ -674,7 +678,7 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
     }
     CheckAbort();
 
-    const size_t produced = kInflateOutput - z.avail_out;
+    const size_t produced = block - z.avail_out;
     if (produced > 0) {
       const int64_t written = WriteTo(WriteTarget::Extracted, dest, out.data(), produced);
       if (written != static_cast<int64_t>(produced)) FullDisk();
@@ -683,7 +687,11 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
       stats_.TotalBytesDone = SaturatingAdd(stats_.TotalBytesDone, done);
       stats_.FilePercent = Percent(stats_.FileBytesDone, stats_.FileSize);
       stats_.TotalPercent = Percent(stats_.TotalBytesDone, stats_.TotalFileSize);
-      if (report_gate_.Due(done)) {
+      // The first block of a file is reported at once: a window that shows progress appears
+      // with the file, however small.
+      const bool first_block = stats_.FileBytesDone == done;
+      if (first_block) report_gate_.Restart();
+      if (first_block || report_gate_.Due(done)) {
         PumpMessages();
         if (OnStatus) OnStatus(this, stats_);
       }

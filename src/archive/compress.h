@@ -91,7 +91,8 @@ class TVtrlCompress : public TComponent {
 
   // An extraction reports progress (OnStatus) and lets messages through at most once per this
   // many milliseconds and once per 64 KB, whichever comes later (default 50); 0: after every
-  // 64 KB block. The last report of each file always comes.
+  // 64 KB block. The reports of a file's first block and of its end always come; messages
+  // also go through as each file starts and before its last report.
   void SetProgressInterval(int milliseconds) {
     report_gate_.SetInterval(std::chrono::milliseconds(std::max(milliseconds, 0)));
   }

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "archive/version_resource.h"
 #include "archive_test_util.h"
@@ -898,6 +900,58 @@ TEST(VtrlCompress, ReadAndWrittenWithAForm) {
   EXPECT_EQ(written.find("Abort"), std::string::npos) << written;
   EXPECT_EQ(written.find("CharacterSet"), std::string::npos) << written;
   EXPECT_EQ(written.find("VersionInfo"), std::string::npos) << written;
+}
+
+// An engine whose extracted files go to a slow disk: each block takes `delay`.
+class SlowDisk : public TVtrlCompress {
+ public:
+  SlowDisk() : TVtrlCompress(nullptr) {}
+  std::chrono::milliseconds delay{10};
+  int blocks = 0;
+
+ protected:
+  int64_t WriteTo(WriteTarget target, platform::File& file, const void* data,
+                  size_t count) override {
+    if (target == WriteTarget::Extracted) {
+      ++blocks;
+      std::this_thread::sleep_for(delay);
+    }
+    return TVtrlCompress::WriteTo(target, file, data, count);
+  }
+};
+
+TEST(VtrlCompress, ASlowExtractionStillReportsAndStopsAtTheNextBlock) {
+  TempDir dir;
+  const auto bytes = test::RandomBytes(16 * 65536, 21);
+  WriteAll(dir / "a.bin", bytes, kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {dir / "a.bin"});
+
+  // 16 blocks of 10 ms: reports come every 50 ms or so, not every block, and the last one.
+  SlowDisk slow;
+  std::vector<int32_t> done;
+  slow.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) { done.push_back(s.FileBytesDone); };
+  Extract(slow, dir / "files.1", dir / "out", {dir / "a.bin"});
+  EXPECT_EQ(slow.blocks, 16);
+  EXPECT_GE(done.size(), 2u);
+  EXPECT_LE(done.size(), 12u);
+  EXPECT_EQ(done.back(), static_cast<int32_t>(bytes.size()));
+  EXPECT_TRUE(ReadAll(dir / "out\\a.bin") == bytes);
+
+  // Cancel from a report: not one more block is written, and nothing is left.
+  SlowDisk cancelled;
+  int aborted = 0;
+  int blocks_at_cancel = -1;
+  cancelled.OnStatus = [&](TVtrlCompress* e, const TlzhFileStats&) {
+    if (blocks_at_cancel < 0) blocks_at_cancel = cancelled.blocks;
+    e->SetAbort(true);
+  };
+  cancelled.OnAborted = [&](TObject*) { ++aborted; };
+  Extract(cancelled, dir / "files.1", dir / "out2", {dir / "a.bin"});
+  EXPECT_EQ(aborted, 1);
+  EXPECT_GT(blocks_at_cancel, 0);
+  EXPECT_EQ(cancelled.blocks, blocks_at_cancel);
+  EXPECT_EQ(test::Names(dir / "out2"), std::vector<std::string>{});
 }
 
 TEST(VtrlCompress, AddingFileByFileKeepsTheBytesOfReadingTheDirectoryEachTime) {
