@@ -11,6 +11,7 @@ packages=(
   python3 python3-pyftpdlib x11-apps imagemagick xdotool
   fonts-ipafont-gothic
   clang libclang-rt-14-dev libfuzzer-14-dev
+  libdeflate-dev
 )
 
 missing=()

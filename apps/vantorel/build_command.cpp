@@ -1,14 +1,19 @@
 // vantorel build FORM -o DIR: the distribution of a project, made natively by the same engine
 // code that `vtsetup.exe -b` runs under Windows.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "apps/vantorel/commands.h"
+#include "archive/compress.h"
+#include "archive/deflate_pool.h"
+#include "archive/deflate_stream.h"
 #include "framework/streaming.h"
 #include "install/attached_form.h"
 #include "install/install.h"
+#include "model/file_container.h"
 #include "model/install_file.h"
 #include "platform/files.h"
 #include "platform/system.h"
@@ -21,11 +26,13 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: vantorel build FORM -o DIR [--self-extracting] [--library DIR] [--engine ENGINE]\n"
-    "                      [--program PROGRAM]\n";
+    "                      [--program PROGRAM] [--jobs N] [--deflate zlib|libdeflate]\n";
 
 struct BuildOptions {
-  std::string form, output, library, engine, program;
+  std::string form, output, library, engine, program, jobs, deflate;
   bool self_extracting = false;
+  int job_count = 0;
+  TDeflater deflater = TDeflater::Zlib;
 };
 
 std::string ProgramDirectory() {
@@ -48,6 +55,8 @@ std::string ParseBuild(const Args& args, BuildOptions& o) {
                          : a == "--library" ? &o.library
                          : a == "--engine"  ? &o.engine
                          : a == "--program" ? &o.program
+                         : a == "--jobs"    ? &o.jobs
+                         : a == "--deflate" ? &o.deflate
                                             : nullptr;
     if (value != nullptr) {
       if (i + 1 >= args.size()) return a + " needs a value";
@@ -65,7 +74,50 @@ std::string ParseBuild(const Args& args, BuildOptions& o) {
   if (o.form.empty()) return "no form given";
   if (o.output.empty()) return "-o DIR is required";
   if (!o.engine.empty() && !o.program.empty()) return "--engine and --program exclude each other";
+  o.job_count = TDeflatePool::MachineJobs();
+  if (!o.jobs.empty()) {
+    int n = 0;
+    for (char c : o.jobs) {
+      if (c < '0' || c > '9' || n > 1000) return "--jobs needs a number of threads from 1";
+      n = n * 10 + (c - '0');
+    }
+    if (n < 1) return "--jobs needs a number of threads from 1";
+    o.job_count = std::min(n, 256);
+  }
+  // libdeflate where this program has it: faster, other bytes than -b of the install program.
+  o.deflater = LibdeflateAvailable() ? TDeflater::Libdeflate : TDeflater::Zlib;
+  if (o.deflate == "zlib") {
+    o.deflater = TDeflater::Zlib;
+  } else if (o.deflate == "libdeflate") {
+    if (!LibdeflateAvailable()) return "this vantorel was built without libdeflate";
+    o.deflater = TDeflater::Libdeflate;
+  } else if (!o.deflate.empty()) {
+    return "--deflate needs zlib or libdeflate";
+  }
   return "";
+}
+
+// The path the build compresses `program` from, spelled as the build spells it.
+std::string SourcePathOf(const std::string& program) {
+  return AddBackslash(RemoveBackslash(ExtractFileDir(program))) + ExtractFileName(program);
+}
+
+// Starts the deflate of every file the build will add, in the order it adds them, on `jobs`
+// threads; the build's own thread writes what they make (one job: it deflates too, alone).
+std::unique_ptr<TDeflatePool> PlanDeflate(int jobs, TDeflater deflater, TCustomInstall& install,
+                                          const std::string& program) {
+  if (jobs <= 1) return nullptr;
+  auto pool = std::make_unique<TDeflatePool>(jobs, 24u << 20, 4u << 20, deflater);
+  const int level = ZlibLevel(SharedArchiveEngine().CompressionLevel());
+  if (install.UseLoadingProgram()) {
+    pool->Schedule(SourcePathOf(program), level);
+    for (const std::string& line : *install.PresetupFiles())
+      pool->Schedule(SourcePathOf(line), level);
+  }
+  std::vector<TCustomInstallFile*> files;
+  install.FilesInCompressionOrder(files);
+  for (TCustomInstallFile* file : files) pool->Schedule(file->SourcePath(), level);
+  return pool;
 }
 
 // Progress of the files compressed: a bar on a terminal, a line per file otherwise.
@@ -204,6 +256,15 @@ int BuildCommand(const Args& args, std::FILE* out, std::FILE* err) {
                o.self_extracting ? " (self-extracting)" : "");
   std::fflush(out);  // before the progress on the other stream
   try {
+    std::unique_ptr<TDeflatePool> pool = PlanDeflate(o.job_count, o.deflater, *install, program);
+    struct Detach {
+      ~Detach() {
+        SharedArchiveEngine().SetDeflatePool(nullptr);
+        SharedArchiveEngine().SetDeflater(TDeflater::Zlib);
+      }
+    } detach;
+    SharedArchiveEngine().SetDeflater(o.deflater);
+    SharedArchiveEngine().SetDeflatePool(pool.get());
     install->Build(program, dir, o.self_extracting);
   } catch (const Exception& e) {
     progress.End();

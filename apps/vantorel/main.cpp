@@ -61,7 +61,12 @@ void PrintUsage(std::FILE* out) {
                "                     this program, else the win64 build tree's apps folder)\n"
                "  --engine ENGINE    the install program the form is attached to (as program)\n"
                "  --program PROGRAM  an install program that already carries the form, packed\n"
-               "                     as it is (its name and date kept)\n");
+               "                     as it is (its name and date kept)\n"
+               "  --jobs N           deflate on N threads (default: one per core); the\n"
+               "                     distribution is the same for every N\n"
+               "  --deflate WHICH    zlib: the bytes the install program's own build (-b)\n"
+               "                     makes; libdeflate (the default where this program has\n"
+               "                     it): faster and smaller, other bytes\n");
 }
 
 int Help(const Args&) {

@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "archive/deflate_pool.h"
+#include "archive/deflate_stream.h"
 #include "archive/stored_name.h"
 #include "archive/version_resource.h"
 #include "framework/application.h"
+#include "platform/byte_order.h"
 #include "platform/errors.h"
 #include "platform/system.h"
 #include "routines/exceptions.h"
@@ -25,9 +28,10 @@ using platform::File;
 using platform::SeekOrigin;
 
 constexpr unsigned kShareAll = platform::kShareRead | platform::kShareWrite;
-constexpr size_t kDeflateBuffer = 65536;
 constexpr size_t kInflateInput = 65536;
-constexpr size_t kInflateOutput = 4096;
+// Output is written a block at a time: a small block made a write and a report per 4 KB, more
+// than the inflate itself cost.
+constexpr size_t kInflateOutput = 65536;
 constexpr size_t kChunk = 8192;
 constexpr int kVolumeAttempts = 4;
 constexpr int kMaxVolumes = 255;
@@ -50,20 +54,6 @@ void ForceDirectoryOf(const std::string& path) {
   if (!directory.empty()) ForceDirectories(directory);
 }
 
-int ZlibLevel(TCompressionLevel level) {
-  switch (level) {
-    case colNone:
-      return 0;
-    case colFastest:
-      return 1;
-    case colDefault:
-      return Z_DEFAULT_COMPRESSION;
-    case colMax:
-      return 9;
-  }
-  return 9;
-}
-
 // The platform's base exception carries zlib's failures, as the engine always reported them,
 // with the entry and zlib's own account of what went wrong.
 [[noreturn]] void ZlibError(const char* format, const std::string& file, const z_stream& z,
@@ -74,19 +64,6 @@ int ZlibLevel(TCompressionLevel level) {
 void PumpMessages() {
   Application().ProcessMessages();
 }
-
-// Deletes a temporary file when it goes out of scope (after the stream on it has been closed).
-class TemporaryFile {
- public:
-  TemporaryFile() : name_(GetTempFile(true)) {}
-  ~TemporaryFile() { platform::DeleteFile(name_); }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& name() const { return name_; }
-
- private:
-  std::string name_;
-};
 
 // What an extraction or a copy writes: a temporary file beside the destination, moved onto it
 // only once it is complete. Until then the file that was there stays as it was, and whatever
@@ -153,6 +130,7 @@ TVtrlCompress::~TVtrlCompress() = default;
 
 void TVtrlCompress::SetCompressedFile(const std::string& value) {
   if (SameText(value, compressed_file_)) return;
+  ReleaseArchive();
   if (!SameText(ChangeFileExt(value, ".1"), ChangeFileExt(compressed_file_, ".1"))) {
     loaded_ = false;
     // The directory a compression left in memory belongs to the old archive: it must not answer
@@ -206,6 +184,8 @@ void TVtrlCompress::Guarded(bool absorb_silent_abort, Body body) {
 
 void TVtrlCompress::LoadDirectory() {
   last_disk_ = 0;
+  kept_.valid = false;
+  ReleaseArchive();  // it may be another file than the one now read
   // A device or a FIFO is no archive: it would read as nothing, forever, or block.
   File file = File::OpenRegular(compressed_file_, Access::Read, kShareAll);
   if (!file.IsOpen()) {
@@ -273,6 +253,9 @@ void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
   mode_ = Mode::Compressing;
   directory_.SetSpanned(false);
   offset_ = 0;
+  const bool may_resume = kept_.valid;
+  kept_.valid = false;
+  ReleaseArchive();
   File archive;
   Guarded(true, [&] {
     struct Finally {
@@ -288,157 +271,190 @@ void TVtrlCompress::Compress(TlzhCommand command, int unique_id) {
 
     ForceDirectoryOf(compressed_file_);
     const std::vector<std::string>& lines = files_to_process_->Lines();
+    int32_t kept_size = 0, kept_compressed = 0;
     if (command == lzcOnlyAdd && platform::FileExists(compressed_file_)) {
       archive =
           File::Open(compressed_file_, Access::ReadWrite, kShareAll, Disposition::OpenExisting);
       if (!archive.IsOpen()) {
         throw EVtrlCompress(Format(compress_message::kCannotCreate, compressed_file_));
       }
-      directory_.LoadFromStream(archive, 0);
-      directory_.AddFiles(lines, true);
+      if (may_resume && ResumesKeptDirectory(archive)) {
+        kept_size = kept_.total_size;
+        kept_compressed = kept_.total_compressed;
+      } else {
+        directory_.LoadFromStream(archive, 0);
+        for (int i = 0; i < directory_.Count(); ++i) {
+          kept_size = SaturatingAdd(kept_size, directory_.GetFileHeaders(i)->FileSize());
+          kept_compressed =
+              SaturatingAdd(kept_compressed, directory_.GetFileHeaders(i)->CompressedSize());
+        }
+      }
     } else {
       archive =
           File::Open(compressed_file_, Access::ReadWrite, kShareAll, Disposition::CreateAlways);
       if (!archive.IsOpen()) {
         throw EVtrlCompress(Format(compress_message::kCannotCreate, compressed_file_));
       }
-      directory_.AddFiles(lines, false);
+      directory_.Clear();
     }
+    const int first_new = directory_.Count();
+    directory_.AddFiles(lines, true);
     directory_.SaveToStream(archive);
     archive.Seek(0, SeekOrigin::End);
-    directory_.Totals(stats_);
-    stats_.TotalCompressedSize = 0;
-    for (int i = 0; i < directory_.Count(); ++i) {
-      TFileHeader& entry = *directory_.GetFileHeaders(i);
-      if (!entry.Loaded()) CompressEntry(entry, archive, unique_id, i);
+    // The totals of the whole directory, summed over the new entries only: summing every entry
+    // for every file added made a build quadratic in its files.
+    int32_t total_size = kept_size;
+    for (int i = first_new; i < directory_.Count(); ++i) {
+      total_size = SaturatingAdd(total_size, directory_.GetFileHeaders(i)->FileSize());
     }
+    stats_.TotalFileSize = total_size;
+    stats_.TotalCompressedSize = kept_compressed;
+    stats_.TotalRatio = Percent(kept_compressed, total_size);
+    stats_.TotalBytesDone = 0;
+    stats_.TotalPercent = 0;
+    stats_.FileDone = false;
+    stats_.TotalCompressedSize = 0;
+    for (int i = first_new; i < directory_.Count(); ++i) {
+      TFileHeader& entry = *directory_.GetFileHeaders(i);
+      CompressEntry(entry, archive, unique_id, i);
+      kept_compressed = SaturatingAdd(kept_compressed, entry.CompressedSize());
+    }
+    KeepDirectory(archive, total_size, kept_compressed);
   });
 }
 
-void TVtrlCompress::CompressEntry(TFileHeader& entry, File& archive, int unique_id, int index) {
-  TemporaryFile temporary_name;
-  const std::string& source_path =
-      entry.SourcePath().empty() ? entry.FileName() : entry.SourcePath();
-  File source = File::Open(source_path, Access::Read, kShareAll, Disposition::OpenExisting);
-  if (!source.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotOpen, source_path));
-  File temporary = File::Open(temporary_name.name(), Access::ReadWrite, platform::kShareRead,
-                              Disposition::CreateAlways);
-  if (!temporary.IsOpen()) {
-    throw EVtrlCompress(Format(compress_message::kCannotCreate, temporary_name.name()));
+bool TVtrlCompress::ResumesKeptDirectory(File& archive) {
+  // The archive must still be the one this engine left: the same file, ending where it ended,
+  // with the count and the last record it wrote. Anything else reads the directory afresh.
+  platform::FileIdentity identity;
+  if (!SameText(kept_.name, compressed_file_) || !archive.GetIdentity(identity) ||
+      !(identity == kept_.identity) || archive.Size() != kept_.size || directory_.Spanned()) {
+    return false;
   }
-
-  DeflateToTemporary(entry, source, temporary);
-
-  const int64_t header_at = archive.Position();
-  const int64_t compressed = temporary.Size();
-  // Every offset in the format is 32-bit; past 2 GB they would wrap and the archive would lie.
-  if (header_at < 0 || compressed < 0 ||
-      header_at + static_cast<int64_t>(kFileHeaderSize) + compressed > INT32_MAX) {
-    throw EVtrlCompress(Format(compress_message::kArchiveTooLarge, compressed_file_));
+  uint8_t prefix[kArchivePrefixSize];
+  if (archive.Seek(0, SeekOrigin::Begin) != 0 ||
+      archive.Read(prefix, sizeof prefix) != static_cast<int64_t>(sizeof prefix) ||
+      static_cast<int32_t>(platform::Le32(prefix)) != directory_.Count() || prefix[4] != 0) {
+    return false;
   }
-  entry.WriteToStream(archive);
-  entry.SetDataStart(static_cast<int32_t>(header_at + kFileHeaderSize));
-
-  temporary.Seek(0, SeekOrigin::Begin);
-  std::vector<uint8_t> buffer(kDeflateBuffer);
-  int64_t copied = 0;
-  bool short_copy = false;
-  while (true) {
-    int64_t n = temporary.Read(buffer.data(), buffer.size());
-    if (n <= 0) {
-      short_copy = n < 0;
-      break;
-    }
-    int64_t written = WriteTo(WriteTarget::Archive, archive, buffer.data(), n);
-    if (written > 0) copied += written;
-    if (written != n) {
-      short_copy = true;
-      break;
+  if (directory_.Count() > 0) {
+    THeaderRecord record;
+    if (archive.Seek(kept_.last_header, SeekOrigin::Begin) != kept_.last_header ||
+        archive.Read(record.data(), record.size()) != static_cast<int64_t>(record.size()) ||
+        record != directory_.GetFileHeaders(directory_.Count() - 1)->Record()) {
+      return false;
     }
   }
-  if (short_copy || copied < compressed) FullDisk();
-
-  stats_.TotalCompressedSize = SaturatingAdd(stats_.TotalCompressedSize, compressed);
-  const int64_t end = archive.Position();
-  entry.SetLastByte(static_cast<int32_t>(end - 1));
-  entry.SetNextHeader(static_cast<int32_t>(end));
-  entry.SetCompressedSize(static_cast<int32_t>(compressed));
-  entry.SetUniqueID(unique_id);
-  if (unique_id >= 0 && unique_id < kUniqueIDCount) unique_ids_[unique_id] = index;
-  archive.Seek(header_at, SeekOrigin::Begin);
-  entry.WriteToStream(archive);
-  archive.Seek(0, SeekOrigin::End);
-  stats_.Header = entry.Record();
-  if (OnAfterAdding) OnAfterAdding(this, stats_);
+  return true;
 }
 
-void TVtrlCompress::DeflateToTemporary(const TFileHeader& entry, File& source, File& temporary) {
+void TVtrlCompress::KeepDirectory(File& archive, int32_t total_size, int32_t total_compressed) {
+  kept_.name = compressed_file_;
+  kept_.size = archive.Size();
+  kept_.total_size = total_size;
+  kept_.total_compressed = total_compressed;
+  kept_.last_header = directory_.Count() > 0
+                          ? directory_.GetFileHeaders(directory_.Count() - 1)->DataStart() -
+                                static_cast<int64_t>(kFileHeaderSize)
+                          : 0;
+  kept_.valid = kept_.size >= 0 && archive.GetIdentity(kept_.identity);
+}
+
+void TVtrlCompress::CompressEntry(TFileHeader& entry, File& archive, int unique_id, int index) {
+  const std::string& source_path =
+      entry.SourcePath().empty() ? entry.FileName() : entry.SourcePath();
+  const int level = ZlibLevel(compression_level_);
+  std::unique_ptr<TDeflatedFile> ready;
+  if (deflate_pool_ != nullptr && deflate_pool_->Deflater() == deflater_) {
+    ready = deflate_pool_->Take(source_path, level);
+    // Made from the file as it was when planned: a file changed since is deflated again.
+    uint32_t stamp = 0;
+    if (ready &&
+        (ready->source_read != entry.FileSize() ||
+         !DateTimeToDosDateTime(entry.FileDate(), stamp) || ready->source_stamp != stamp)) {
+      ready.reset();
+    }
+  }
+  File source;
+  if (!ready) {
+    source = File::Open(source_path, Access::Read, kShareAll, Disposition::OpenExisting);
+    if (!source.IsOpen()) throw EVtrlCompress(Format(compress_message::kCannotOpen, source_path));
+  }
+
   FillStats(entry);
   stats_.CompressedSize = 0;
   stats_.Ratio = 0;
   if (OnBeforeAdding) OnBeforeAdding(this, stats_);
 
-  compress_source_position_ = 0;
-  temporary_ = &temporary;
-  z_stream z{};
-  if (const int result = deflateInit(&z, ZlibLevel(compression_level_)); result != Z_OK) {
-    ZlibError(compress_message::kZlibDeflate, entry.FileName(), z, result);
+  // The record goes in front of the data now and again, complete, once their length is known:
+  // the stream is written straight behind it rather than through a temporary file.
+  const int64_t header_at = archive.Position();
+  const int64_t data_start = header_at + static_cast<int64_t>(kFileHeaderSize);
+  // Every offset in the format is 32-bit; past 2 GB they would wrap and the archive would lie.
+  if (header_at < 0 || data_start > INT32_MAX) {
+    throw EVtrlCompress(Format(compress_message::kArchiveTooLarge, compressed_file_));
   }
-  struct Cleanup {
-    TVtrlCompress& self;
-    z_stream& z;
-    ~Cleanup() {
-      deflateEnd(&z);
-      self.temporary_ = nullptr;
-    }
-  } cleanup{*this, z};
+  entry.WriteToStream(archive);
+  entry.SetDataStart(static_cast<int32_t>(data_start));
 
-  std::vector<uint8_t> in(kDeflateBuffer), out(kDeflateBuffer);
-  auto write_out = [&](size_t count) {
-    if (count > 0 && WriteTo(WriteTarget::Temporary, temporary, out.data(), count) !=
-                         static_cast<int64_t>(count)) {
-      FullDisk();
+  int64_t stored = 0;
+  auto put = [&](const uint8_t* data, size_t count) {
+    if (count == 0) return;
+    if (data_start + stored + static_cast<int64_t>(count) > INT32_MAX) {
+      throw EVtrlCompress(Format(compress_message::kArchiveTooLarge, compressed_file_));
     }
+    const int64_t written = WriteTo(WriteTarget::Archive, archive, data, count);
+    if (written > 0) stored += written;
+    if (written != static_cast<int64_t>(count)) FullDisk();
   };
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  bool finished = false;
-  while (!finished) {
-    const int64_t n = source.Read(in.data(), in.size());
-    if (n < 0) throw EVtrlCompress(Format(compress_message::kCannotRead, entry.FileName()));
-    compress_source_position_ += n;
-    z.next_in = in.data();
-    z.avail_in = static_cast<uInt>(n);
-    const int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
-    do {
-      const int result = deflate(&z, flush);
-      if (result < 0) ZlibError(compress_message::kZlibDeflate, entry.FileName(), z, result);
-      finished = result == Z_STREAM_END;
-      if (z.avail_out == 0) {
-        write_out(out.size());
-        z.next_out = out.data();
-        z.avail_out = static_cast<uInt>(out.size());
-        AddStatus();
-      }
-    } while (flush == Z_FINISH ? !finished : z.avail_in > 0);
+  deflating_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{deflating_};
+  if (ready) {
+    // Made ahead on another thread: the same bytes and the same progress points, in order.
+    ReplayDeflated(*ready, put, [&](int64_t position) { AddStatus(position, stored); });
+  } else {
+    DeflateFile(
+        source, level, entry.FileName(),
+        [&](const DeflateBlock& block) {
+          put(block.data, block.size);
+          if (block.full) AddStatus(block.source_position, stored);
+        },
+        deflater_);
   }
-  write_out(out.size() - z.avail_out);
-
-  stats_.CompressedSize = ClampToInt32(temporary.Size());
+  stats_.CompressedSize = ClampToInt32(stored);
   stats_.Ratio = Percent(stats_.CompressedSize, stats_.FileSize);
   stats_.FileDone = true;
-  AddStatus();
+  AddStatus(ready ? ready->source_read : source.Position(), stored);
   stats_.FileDone = false;
+  source.Close();
+  ready.reset();
+
+  stats_.TotalCompressedSize = SaturatingAdd(stats_.TotalCompressedSize, stored);
+  const int64_t end = data_start + stored;
+  entry.SetLastByte(static_cast<int32_t>(end - 1));
+  entry.SetNextHeader(static_cast<int32_t>(end));
+  entry.SetCompressedSize(static_cast<int32_t>(stored));
+  entry.SetUniqueID(unique_id);
+  if (unique_id >= 0 && unique_id < kUniqueIDCount) unique_ids_[unique_id] = index;
+  archive.Seek(header_at, SeekOrigin::Begin);
+  entry.WriteToStream(archive);
+  entry.MarkWritten();
+  archive.Seek(end, SeekOrigin::Begin);
+  stats_.Header = entry.Record();
+  if (OnAfterAdding) OnAfterAdding(this, stats_);
 }
 
-void TVtrlCompress::AddStatus() {
+void TVtrlCompress::AddStatus(int64_t source_position, int64_t stored) {
   CheckAbort();
   PumpMessages();
-  if (temporary_ == nullptr) throw EVtrlCompress(compress_message::kNilDestFile);
-  const int64_t position = compress_source_position_;
-  stats_.TotalBytesDone = SaturatingAdd(stats_.TotalBytesDone, position - stats_.FileBytesDone - 1);
-  stats_.FileBytesDone = ClampToInt32(position - 1);
-  stats_.CompressedSize = ClampToInt32(temporary_->Size());
+  if (!deflating_) throw EVtrlCompress(compress_message::kNilDestFile);
+  stats_.TotalBytesDone =
+      SaturatingAdd(stats_.TotalBytesDone, source_position - stats_.FileBytesDone - 1);
+  stats_.FileBytesDone = ClampToInt32(source_position - 1);
+  stats_.CompressedSize = ClampToInt32(stored);
   stats_.FilePercent = Percent(stats_.FileBytesDone, stats_.FileSize);
   stats_.TotalPercent = Percent(stats_.TotalBytesDone, stats_.TotalFileSize);
   if (OnStatus) OnStatus(this, stats_);
@@ -450,26 +466,53 @@ void TVtrlCompress::Extract() {
   abort_ = false;
   mode_ = Mode::Extracting;
   read_files_.clear();
+  // The volume the extraction before left open is still being read.
+  if (platform::FileIdentity identity; source_.IsOpen() && source_.GetIdentity(identity)) {
+    read_files_.push_back(identity);
+  }
   made_directory_.clear();
   last_disk_ = 0;
+  report_gate_.Restart();
   Guarded(true, [&] {
+    // A failed extraction leaves nothing open: the next one starts from the archive's name.
+    struct CloseOnFailure {
+      TVtrlCompress& self;
+      int exceptions = std::uncaught_exceptions();
+      ~CloseOnFailure() {
+        if (std::uncaught_exceptions() > exceptions) self.ReleaseArchive();
+      }
+    } close_on_failure{*this};
     if (!loaded_) LoadDirectory();
     disk_ = 0;
-    directory_.Totals(stats_);
+    // The totals are the same for every extraction from this directory: an install extracts
+    // its files one at a time, and summing them for each made it quadratic.
+    if (!totals_known_) {
+      directory_.Totals(totals_);
+      totals_known_ = true;
+    }
+    stats_.TotalFileSize = totals_.TotalFileSize;
+    stats_.TotalCompressedSize = totals_.TotalCompressedSize;
+    stats_.TotalRatio = totals_.TotalRatio;
+    stats_.TotalBytesDone = 0;
+    stats_.TotalPercent = 0;
+    stats_.FileDone = false;
     // A copy: a handler may assign a new list while this one runs.
     const std::vector<std::string> lines = files_to_process_->Lines();
-    File source;
-    int source_disk = 0;
     for (const std::string& line : lines) {
       const int index = directory_.IndexOfFile(line);
       if (index < 0) {
         throw EVtrlCompress(Format(compress_message::kNotInArchive, line, compressed_file_));
       }
-      ExtractEntry(*directory_.GetFileHeaders(index), source, source_disk);
+      ExtractEntry(*directory_.GetFileHeaders(index), source_, source_disk_);
     }
     files_to_process_->Clear();
     target_name_.clear();
   });
+}
+
+void TVtrlCompress::ReleaseArchive() {
+  source_.Close();
+  source_disk_ = 0;
 }
 
 void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_disk) {
@@ -522,8 +565,13 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
   const InflateResult inflated = Inflate(entry, source, out);
   source_disk = disk_ == 0 ? 1 : disk_;
 
+  // The file's last report always comes, and messages go through before it.
+  PumpMessages();
   stats_.FileDone = true;
   if (OnStatus) OnStatus(this, stats_);
+  // A file quick enough to be done before its first report can still be cancelled at its last:
+  // it is not yet in place.
+  CheckAbort();
   if (out.Size() != entry.FileSize()) {
     throw EVtrlCompress(Format(compress_message::kSizeMismatch, entry.FileName()));
   }
@@ -591,15 +639,25 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
     ~Cleanup() { inflateEnd(&z); }
   } cleanup{z};
 
-  std::vector<uint8_t> in(kInflateInput);
-  uint8_t out[kInflateOutput];
+  // Kept by the engine: allocating them for each of many small files showed.
+  inflate_in_.resize(kInflateInput);
+  inflate_out_.resize(kInflateOutput);
+  std::vector<uint8_t>& in = inflate_in_;
+  std::vector<uint8_t>& out = inflate_out_;
   // In a single-file archive both disk numbers are 0: one pass over the one "volume".
   const int expected_changes = entry.LastDisk() - disk_ + 1;
+  // Messages go through as a file starts, whatever its size: a Cancel pressed meanwhile stops
+  // it before its first block.
+  PumpMessages();
   int changes = 0;
   bool stream_end = false;
   while (true) {
-    z.next_out = out;
-    z.avail_out = kInflateOutput;
+    // Never more than one byte past the recorded size: data that inflate beyond it are not
+    // this file, and are not written out.
+    const size_t block = static_cast<size_t>(std::clamp<int64_t>(
+        int64_t{entry.FileSize()} - stats_.FileBytesDone + 1, 1, int64_t{kInflateOutput}));
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(block);
     while (z.avail_out > 0 && !stream_end) {
       if (z.avail_in == 0) {
         const int64_t n = RefillInput(entry, source, in.data(), in.size());
@@ -619,18 +677,24 @@ TVtrlCompress::InflateResult TVtrlCompress::Inflate(const TFileHeader& entry, Fi
       }
     }
     CheckAbort();
-    PumpMessages();
 
-    const size_t produced = kInflateOutput - z.avail_out;
+    const size_t produced = block - z.avail_out;
     if (produced > 0) {
-      const int64_t written = WriteTo(WriteTarget::Extracted, dest, out, produced);
+      const int64_t written = WriteTo(WriteTarget::Extracted, dest, out.data(), produced);
       if (written != static_cast<int64_t>(produced)) FullDisk();
       const int64_t done = std::max<int64_t>(written, 0);
       stats_.FileBytesDone = SaturatingAdd(stats_.FileBytesDone, done);
       stats_.TotalBytesDone = SaturatingAdd(stats_.TotalBytesDone, done);
       stats_.FilePercent = Percent(stats_.FileBytesDone, stats_.FileSize);
       stats_.TotalPercent = Percent(stats_.TotalBytesDone, stats_.TotalFileSize);
-      if (OnStatus) OnStatus(this, stats_);
+      // The first block of a file is reported at once: a window that shows progress appears
+      // with the file, however small.
+      const bool first_block = stats_.FileBytesDone == done;
+      if (first_block) report_gate_.Restart();
+      if (first_block || report_gate_.Due(done)) {
+        PumpMessages();
+        if (OnStatus) OnStatus(this, stats_);
+      }
       // Data that inflate to more than the recorded size are not this file; stop before they
       // fill the disk.
       if (stats_.FileBytesDone > entry.FileSize()) {
@@ -683,7 +747,9 @@ File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
       name = AddBackslash(directory) + ExtractFileName(name);
       if (!platform::FileExists(name)) continue;
     }
-    File file = File::OpenRegular(name, access, kShareAll);
+    // Read, it stays open between extractions: it must not keep anyone from removing it.
+    File file = File::OpenRegular(
+        name, access, access == Access::Read ? kShareAll | platform::kShareDelete : kShareAll);
     if (!file.IsOpen()) {
       throw EVtrlCompress(Format(compress_message::kCannotOpenCompressed, name));
     }
@@ -701,6 +767,8 @@ File TVtrlCompress::OpenVolume(std::string& name, int disk, Access access) {
 
 void TVtrlCompress::SpanToDisks(const std::string& path, const std::string& file_name) {
   abort_ = false;
+  kept_.valid = false;
+  ReleaseArchive();
   Guarded(false, [&] {
     if (!loaded_) LoadDirectory();
     disk_ = 1;

@@ -3,14 +3,18 @@
 // rules, copies an archive onto numbered volumes and copies plain files. Each stored file is one
 // zlib stream. Long operations let the application process its messages between blocks, so
 // that a Cancel button can set Abort.
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "archive/archive_types.h"
+#include "archive/deflate_stream.h"
 #include "archive/file_header.h"
 #include "framework/classes.h"
 #include "framework/component.h"
@@ -19,6 +23,7 @@
 namespace vantorel {
 
 class TVtrlCompress;
+class TDeflatePool;
 
 using TlzhFileStatsEvent = std::function<void(TVtrlCompress* sender, const TlzhFileStats& stats)>;
 using TlzhNewDiskEvent =
@@ -84,6 +89,27 @@ class TVtrlCompress : public TComponent {
   // EvcDiskFull.
   virtual void FullDisk();
 
+  // An extraction reports progress (OnStatus) and lets messages through at most once per this
+  // many milliseconds and once per 64 KB, whichever comes later (default 50); 0: after every
+  // 64 KB block. The reports of a file's first block and of its end always come; messages
+  // also go through as each file starts and before its last report.
+  void SetProgressInterval(int milliseconds) {
+    report_gate_.SetInterval(std::chrono::milliseconds(std::max(milliseconds, 0)));
+  }
+
+  // Extraction keeps the archive open from one Extract to the next (an install extracts its
+  // files one at a time); this closes it. Naming another archive, compressing, spanning or
+  // reading the directory again close it too.
+  void ReleaseArchive();
+
+  // What deflates (default zlib, the bytes of the install program's own builds).
+  TDeflater Deflater() const { return deflater_; }
+  void SetDeflater(TDeflater value) { deflater_ = value; }
+
+  // Files that `pool` has deflated ahead are added from there (same bytes, same events); the
+  // others are deflated here. Null: everything here. The pool must outlive its use.
+  void SetDeflatePool(TDeflatePool* pool) { deflate_pool_ = pool; }
+
  protected:
   // What a write goes to; a test engine may make one kind of target fill up.
   enum class WriteTarget { Archive, Temporary, Extracted, Volume, Copy };
@@ -93,6 +119,32 @@ class TVtrlCompress : public TComponent {
  private:
   enum class Mode { None, Compressing, Extracting };
 
+  // An extraction reports its progress, and lets messages through, once both 64 KB and 50 ms
+  // have passed since it last did: a report per block cost more than the inflate.
+  class ReportGate {
+   public:
+    void Restart() {
+      pending_ = 0;
+      last_ = Clock::now();
+    }
+    void SetInterval(std::chrono::milliseconds interval) { interval_ = interval; }
+    bool Elapsed() const { return Clock::now() - last_ >= interval_; }
+    // Counts `bytes` more; true (and restarted) when a report is due.
+    bool Due(int64_t bytes) {
+      pending_ += bytes;
+      if (pending_ < kBytes || !Elapsed()) return false;
+      Restart();
+      return true;
+    }
+
+   private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int64_t kBytes = 65536;
+    std::chrono::milliseconds interval_{50};
+    int64_t pending_ = 0;
+    Clock::time_point last_ = Clock::now();
+  };
+
   void LoadDirectory();
   bool NeedsLoading() const { return !loaded_ && mode_ != Mode::Compressing; }
   void FillStats(const TFileHeader& entry);
@@ -101,9 +153,11 @@ class TVtrlCompress : public TComponent {
   void CheckAbort() const;
 
   void CompressEntry(TFileHeader& entry, platform::File& archive, int unique_id, int index);
-  void DeflateToTemporary(const TFileHeader& entry, platform::File& source,
-                          platform::File& temporary);
-  void AddStatus();
+  void AddStatus(int64_t source_position, int64_t stored);
+  // True when `archive` is still as the last compression left it, so that the directory in
+  // memory stands for it without being read again.
+  bool ResumesKeptDirectory(platform::File& archive);
+  void KeepDirectory(platform::File& archive, int32_t total_size, int32_t total_compressed);
   // `source` is the volume still open from the entry before (`source_disk` its number), kept
   // across the entries of one extraction: opening the archive anew for each of many small files
   // cost more than inflating them.
@@ -142,10 +196,25 @@ class TVtrlCompress : public TComponent {
   TlzhFileStats totals_;       // the directory's totals, while totals_known_
   bool totals_known_ = false;  // reset whenever the directory is read or written
   int disk_ = 0;
-  platform::File* temporary_ = nullptr;  // where it is deflated to
-  int64_t compress_source_position_ = 0;
+  bool deflating_ = false;
+  ReportGate report_gate_;
+  TDeflatePool* deflate_pool_ = nullptr;
+  TDeflater deflater_ = TDeflater::Zlib;
+  // What the last compression left, for the next addition to the same archive.
+  struct KeptDirectory {
+    bool valid = false;
+    std::string name;
+    platform::FileIdentity identity;
+    int64_t size = 0;
+    int64_t last_header = 0;
+    int32_t total_size = 0;
+    int32_t total_compressed = 0;
+  } kept_;
   std::array<int, kUniqueIDCount> unique_ids_{};
   std::vector<platform::FileIdentity> read_files_;  // the volumes opened by this extraction
+  platform::File source_;  // the volume extraction reads, kept open between extractions
+  int source_disk_ = 0;    // its number; 0 while unknown
+  std::vector<uint8_t> inflate_in_, inflate_out_;
   std::string made_directory_;  // the folder this extraction has already made or found
   mutable int last_disk_ = 0;   // of the loaded directory, once an extraction has needed it
 };

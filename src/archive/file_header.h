@@ -49,6 +49,8 @@ class TFileHeader : public TObject {
 
   // True when the entry was read from an archive.
   bool Loaded() const { return loaded_; }
+  // The entry is in the archive now: a later addition to the same directory leaves it alone.
+  void MarkWritten() { loaded_ = true; }
 
   int32_t ListIndex() const;
   void SetListIndex(int32_t value);

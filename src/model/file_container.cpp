@@ -199,6 +199,8 @@ void TFileContainer::InstallObjects() {
       TFileRelated::InstallObjects();
       NotifyParent(iePhaseEnd, this);
     }
+    // The engine kept the archive open from file to file; the phase is over.
+    SharedArchiveEngine().ReleaseArchive();
     was_aborted_ = SharedArchiveEngine().Abort();
     BroadcastComponentCall(this, ccPhaseEnd, nullptr);
     if (OnAfterInstallObjects) OnAfterInstallObjects(this, was_aborted_);
@@ -278,6 +280,15 @@ void TFileContainer::Compress(TCompressOptions options) {
     throw;
   }
   end();
+}
+
+void TFileContainer::FilesInCompressionOrder(std::vector<TCustomInstallFile*>& files) const {
+  for (int i = 0; i < ObjectCount(); ++i) {
+    if (auto* container = dynamic_cast<TFileContainer*>(Objects(i)))
+      container->FilesInCompressionOrder(files);
+    else if (auto* file = dynamic_cast<TCustomInstallFile*>(Objects(i)))
+      files.push_back(file);
+  }
 }
 
 void TFileContainer::CompressObject(TFileRelated* object, TCompressOptions options,

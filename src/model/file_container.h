@@ -3,6 +3,7 @@
 // into it when a distribution is built and extracted from it when it is installed.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/classes.h"
 #include "model/container.h"
@@ -55,6 +56,9 @@ class TFileContainer : public TFileRelated {
   virtual void CopyFiles();
   virtual void FreeInstallFiles();
   virtual void Compress(TCompressOptions options);
+  // The install files in the order Compress adds them (sub-containers first, as Compress takes
+  // the objects), so that their deflate can be started ahead of it.
+  void FilesInCompressionOrder(std::vector<TCustomInstallFile*>& files) const;
   virtual TCustomInstallFile* FindFileBySource(const std::string& path) const;
   virtual int64_t CompressedSize(bool all) const;
   virtual std::string GetLocalArchivePath();

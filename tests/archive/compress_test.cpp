@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "archive/version_resource.h"
 #include "archive_test_util.h"
 #include "framework/streaming.h"
 #include "platform/system.h"
 #include "routines/exceptions.h"
+#include "routines/strings.h"
 
 namespace vantorel {
 namespace {
@@ -110,10 +113,26 @@ TEST(VtrlCompress, HundredMegabytesRoundTrip) {
   }
   TVtrlCompress engine(nullptr);
   int reports = 0;
-  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats&) { ++reports; };
+  int32_t last_done = 0;
+  engine.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) {
+    ++reports;
+    EXPECT_GE(s.FileBytesDone, last_done);  // never backwards
+    last_done = s.FileBytesDone;
+  };
   Compress(engine, dir / "big.1", {dir / "big.bin"});
+  // Reports are bounded by time as well as by bytes; the last one always comes.
+  reports = 0;
+  last_done = 0;
   Extract(engine, dir / "big.1", dir / "out", {dir / "big.bin"});
-  EXPECT_GT(reports, 25000);  // one per 4,096 bytes extracted
+  EXPECT_GE(reports, 1);
+  EXPECT_LE(reports, static_cast<int>(size / 65536) + 1);
+  EXPECT_EQ(last_done, static_cast<int32_t>(size));
+  // Without the time bound: one per 64 KB block, then the file's last one.
+  reports = 0;
+  last_done = 0;
+  engine.SetProgressInterval(0);
+  Extract(engine, dir / "big.1", dir / "out", {dir / "big.bin"});
+  EXPECT_EQ(reports, static_cast<int>(size / 65536) + 1);
   const auto a = ReadAll(dir / "big.bin"), b = ReadAll(dir / "out\\big.bin");
   EXPECT_EQ(a.size(), size);
   EXPECT_TRUE(a == b);
@@ -349,6 +368,7 @@ TEST(VtrlCompress, AbortEndsQuietlyWithTheEvent) {
   TempDir dir;
   WriteAll(dir / "big.bin", test::RandomBytes(400000, 5), kStamp);
   TVtrlCompress engine(nullptr);
+  engine.SetProgressInterval(0);  // a report per block, however fast
   int aborted = 0;
   engine.OnAborted = [&](TObject* sender) {
     EXPECT_EQ(sender, &engine);
@@ -773,6 +793,7 @@ TEST(VtrlCompress, AFailureLeavesTheOldFileAndNoTemporary) {
       test::MakeDirs(out);
       if (existed) WriteAll(dest, test::TextBytes("the old file"), old_stamp);
       SmallDisks engine;
+      engine.SetProgressInterval(0);
       if (c.setup) c.setup(engine);
       int aborted = 0;
       engine.OnAborted = [&](TObject*) { ++aborted; };
@@ -879,6 +900,168 @@ TEST(VtrlCompress, ReadAndWrittenWithAForm) {
   EXPECT_EQ(written.find("Abort"), std::string::npos) << written;
   EXPECT_EQ(written.find("CharacterSet"), std::string::npos) << written;
   EXPECT_EQ(written.find("VersionInfo"), std::string::npos) << written;
+}
+
+// An engine whose extracted files go to a slow disk: each block takes `delay`.
+class SlowDisk : public TVtrlCompress {
+ public:
+  SlowDisk() : TVtrlCompress(nullptr) {}
+  std::chrono::milliseconds delay{10};
+  int blocks = 0;
+
+ protected:
+  int64_t WriteTo(WriteTarget target, platform::File& file, const void* data,
+                  size_t count) override {
+    if (target == WriteTarget::Extracted) {
+      ++blocks;
+      std::this_thread::sleep_for(delay);
+    }
+    return TVtrlCompress::WriteTo(target, file, data, count);
+  }
+};
+
+TEST(VtrlCompress, ASlowExtractionStillReportsAndStopsAtTheNextBlock) {
+  TempDir dir;
+  const auto bytes = test::RandomBytes(16 * 65536, 21);
+  WriteAll(dir / "a.bin", bytes, kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {dir / "a.bin"});
+
+  // 16 blocks of 10 ms: reports come every 50 ms or so, not every block, and the last one.
+  SlowDisk slow;
+  std::vector<int32_t> done;
+  slow.OnStatus = [&](TVtrlCompress*, const TlzhFileStats& s) { done.push_back(s.FileBytesDone); };
+  const auto started = std::chrono::steady_clock::now();
+  Extract(slow, dir / "files.1", dir / "out", {dir / "a.bin"});
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - started)
+                           .count();
+  EXPECT_EQ(slow.blocks, 16);
+  // The first block's, at least two more over 150 ms and more, the last; never two within
+  // 50 ms between those.
+  EXPECT_GE(done.size(), 4u);
+  EXPECT_LE(static_cast<int64_t>(done.size()), elapsed / 50 + 2);
+  EXPECT_EQ(done.back(), static_cast<int32_t>(bytes.size()));
+  EXPECT_TRUE(ReadAll(dir / "out\\a.bin") == bytes);
+
+  // Cancel from a report: not one more block is written, and nothing is left.
+  SlowDisk cancelled;
+  int aborted = 0;
+  int blocks_at_cancel = -1;
+  cancelled.OnStatus = [&](TVtrlCompress* e, const TlzhFileStats&) {
+    if (blocks_at_cancel < 0) blocks_at_cancel = cancelled.blocks;
+    e->SetAbort(true);
+  };
+  cancelled.OnAborted = [&](TObject*) { ++aborted; };
+  Extract(cancelled, dir / "files.1", dir / "out2", {dir / "a.bin"});
+  EXPECT_EQ(aborted, 1);
+  EXPECT_GT(blocks_at_cancel, 0);
+  EXPECT_EQ(cancelled.blocks, blocks_at_cancel);
+  EXPECT_EQ(test::Names(dir / "out2"), std::vector<std::string>{});
+}
+
+TEST(VtrlCompress, AddingFileByFileKeepsTheBytesOfReadingTheDirectoryEachTime) {
+  TempDir dir;
+  std::vector<std::string> files;
+  for (int i = 0; i < 12; ++i) {
+    const std::string path = dir / test::Numbered("f", i, ".bin");
+    WriteAll(path,
+             i % 2 ? test::RandomBytes(1000 + i * 9000, i) : std::vector<uint8_t>(i * 5000, 'z'),
+             kStamp);
+    files.push_back(path);
+  }
+  auto record = [](TVtrlCompress& e, std::vector<std::string>& log) {
+    auto line = [&log](const char* what, const TlzhFileStats& s) {
+      log.push_back(std::string(what) + " " + s.FileName + " " + std::to_string(s.FileBytesDone) +
+                    " " + std::to_string(s.CompressedSize) + " " +
+                    std::to_string(s.TotalBytesDone) + "/" + std::to_string(s.TotalFileSize) + " " +
+                    std::to_string(s.TotalCompressedSize) + " " + std::to_string(s.TotalRatio));
+    };
+    e.OnBeforeAdding = [line](TVtrlCompress*, const TlzhFileStats& s) { line("before", s); };
+    e.OnStatus = [line](TVtrlCompress*, const TlzhFileStats& s) { line("status", s); };
+    e.OnAfterAdding = [line](TVtrlCompress*, const TlzhFileStats& s) { line("after", s); };
+  };
+  // One engine for the whole build, and a fresh one (which must read the directory) per file.
+  std::vector<std::string> kept_log, fresh_log;
+  TVtrlCompress kept(nullptr);
+  record(kept, kept_log);
+  for (size_t i = 0; i < files.size(); ++i) {
+    Compress(kept, dir / "kept.1", {files[i]}, i == 0 ? lzcOverwrite : lzcOnlyAdd,
+             static_cast<int>(i));
+    TVtrlCompress fresh(nullptr);
+    record(fresh, fresh_log);
+    Compress(fresh, dir / "fresh.1", {files[i]}, i == 0 ? lzcOverwrite : lzcOnlyAdd,
+             static_cast<int>(i));
+  }
+  EXPECT_TRUE(ReadAll(dir / "kept.1") == ReadAll(dir / "fresh.1"));
+  EXPECT_EQ(kept_log, fresh_log);
+  EXPECT_EQ(kept.FileCount(), 12);
+  TlzhFileStats stats;
+  kept.GetFileStats(11, stats);
+  EXPECT_EQ(TFileHeader(stats.Header).UniqueID(), 11);
+}
+
+TEST(VtrlCompress, AnArchiveChangedBetweenAdditionsIsReadAgain) {
+  TempDir dir;
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+    WriteAll(dir / name, test::TextBytes(std::string("the file ") + name), kStamp);
+  TVtrlCompress first(nullptr), second(nullptr);
+  Compress(first, dir / "files.1", {dir / "a.txt"}, lzcOnlyAdd);
+  Compress(second, dir / "files.1", {dir / "b.txt"}, lzcOnlyAdd);  // another writer
+  Compress(first, dir / "files.1", {dir / "c.txt"}, lzcOnlyAdd);
+  // Made anew by another writer at the very same size: the last record differs.
+  Compress(second, dir / "files.1", {dir / "d.txt"}, lzcOverwrite);
+  Compress(second, dir / "files.1", {dir / "b.txt"}, lzcOnlyAdd);
+  Compress(second, dir / "files.1", {dir / "a.txt"}, lzcOnlyAdd);
+  Compress(first, dir / "files.1", {dir / "c.txt"}, lzcOnlyAdd);
+  TVtrlCompress reader(nullptr);
+  reader.SetCompressedFile(dir / "files.1");
+  ASSERT_EQ(reader.FileCount(), 4);
+  std::vector<std::string> names;
+  TlzhFileStats stats;
+  for (int i = 0; i < 4; ++i) {
+    reader.GetFileStats(i, stats);
+    names.push_back(ExtractFileName(stats.FileName));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"d.txt", "b.txt", "a.txt", "c.txt"}));
+  Extract(reader, dir / "files.1", dir / "out", {dir / "c.txt", dir / "d.txt"});
+  EXPECT_EQ(ReadAll(dir / "out\\c.txt"), test::TextBytes("the file c.txt"));
+  EXPECT_EQ(ReadAll(dir / "out\\d.txt"), test::TextBytes("the file d.txt"));
+}
+
+TEST(VtrlCompress, TheArchiveKeptOpenBetweenExtractionsIsNoObstacle) {
+  TempDir dir;
+  WriteAll(dir / "a.txt", test::TextBytes("alpha"), kStamp);
+  WriteAll(dir / "b.txt", test::TextBytes("beta"), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "one.1", {dir / "a.txt", dir / "b.txt"});
+  WriteAll(dir / "a.txt", test::TextBytes("another alpha"), kStamp);
+  Compress(packer, dir / "two.1", {dir / "a.txt"});
+
+  // File by file, as an install extracts; between archives and back.
+  TVtrlCompress engine(nullptr);
+  Extract(engine, dir / "one.1", dir / "out1", {dir / "a.txt"});
+  Extract(engine, dir / "one.1", dir / "out1", {dir / "b.txt"});
+  Extract(engine, dir / "two.1", dir / "out2", {dir / "a.txt"});
+  Extract(engine, dir / "one.1", dir / "out3", {dir / "a.txt"});
+  EXPECT_EQ(ReadAll(dir / "out1\\a.txt"), test::TextBytes("alpha"));
+  EXPECT_EQ(ReadAll(dir / "out1\\b.txt"), test::TextBytes("beta"));
+  EXPECT_EQ(ReadAll(dir / "out2\\a.txt"), test::TextBytes("another alpha"));
+  EXPECT_EQ(ReadAll(dir / "out3\\a.txt"), test::TextBytes("alpha"));
+
+  // Still open, it can be removed: the install's clean-up must not fail on it.
+  EXPECT_TRUE(platform::DeleteFile(dir / "one.1"));
+  // The same engine writing the archive it extracted from, then reading it again.
+  Extract(engine, dir / "two.1", dir / "out4", {dir / "a.txt"});
+  Compress(engine, dir / "two.1", {dir / "b.txt"}, lzcOverwrite);
+  Extract(engine, dir / "two.1", dir / "out4", {dir / "b.txt"});
+  EXPECT_EQ(ReadAll(dir / "out4\\b.txt"), test::TextBytes("beta"));
+  // And it is never a target while it is kept open.
+  engine.SetTargetName("two.1");
+  EXPECT_NE(Message([&] { Extract(engine, dir / "two.1", dir.path(), {dir / "b.txt"}); }),
+            "no error");
+  engine.ReleaseArchive();
+  EXPECT_TRUE(platform::DeleteFile(dir / "two.1"));
 }
 
 }  // namespace

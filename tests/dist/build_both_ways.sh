@@ -2,6 +2,7 @@
 # The same project built natively (vantorel build) and by its install program under Wine (-b
 # with BUILD.INF) gives the same distribution, byte for byte. Both sides see the project's files
 # under the same drive letter, D:, and pack the same install program file with the same date.
+# The native side deflates with zlib, as -b does (libdeflate would make other bytes).
 # Usage: build_both_ways.sh VANTOREL WIN64_TREE SOURCE_DIR
 set -uo pipefail
 vantorel=$1 win64=$2 source=$3
@@ -38,9 +39,10 @@ cp "$win64/apps/VantorelLoadProgram.exe" "$d/lib/"
 : >"$d/lib/T32V35.TXT"
 touch -t $stamp "$d"/src/* "$d/prog/files.exe" "$d/lib"/*
 
-echo "== native: vantorel build --program D:\\prog\\files.exe -o D:\\native --self-extracting"
+echo "== native: vantorel build --program D:\\prog\\files.exe -o D:\\native --self-extracting --deflate zlib"
 VANTOREL_DRIVE_D="$d" VANTOREL_REGISTRY="$work/registry.reg" "$vantorel" build "$d/files.vform" \
-  -o 'D:\native' --program 'D:\prog\files.exe' --library 'D:\lib' --self-extracting
+  -o 'D:\native' --program 'D:\prog\files.exe' --library 'D:\lib' --self-extracting \
+  --deflate zlib
 native=$?
 echo "exit status $native"
 [ $native -eq 0 ] || { echo "FAILED: native build"; exit 1; }

@@ -86,8 +86,9 @@ int main(int argc, char** argv) {
         SharedArchiveEngine().SetAbort(true);
       });
   // A person watching the real windows: each progress report stays on screen for a moment.
+  // Reports come once per 64 KB block at most, and at least 50 ms apart.
   RegisterHandler<void(TCustomInstallFile*, int, int)>(
-      "ShowProgressSlowly", [](TCustomInstallFile*, int, int) { platform::SleepMs(6); });
+      "ShowProgressSlowly", [](TCustomInstallFile*, int, int) { platform::SleepMs(100); });
   // A status message of the install's own, shown long enough for a screenshot: until the file
   // status.done appears in VANTOREL_SCREENSHOT_DIR (after status.ready was written there), or
   // two seconds without that folder.
