@@ -58,7 +58,9 @@ sed -i 's|^object Form1: TForm1$|object Form1: TForm1|' "$work/floppy.vform"
   { echo "FAILED: vantorel build"; exit 1; }
 setup="$work/dist/setup.exe"
 loader_size=$(stat -c %s "$win64/apps/VantorelLoadProgram.exe")
+# A new prefix is complete only when every process of its first boot has ended.
 wine wineboot >/dev/null 2>&1
+wineserver -w
 failed=0
 check() { if "$@"; then echo "ok    $*"; else echo "FAIL  $*"; failed=1; fi; }
 

@@ -54,7 +54,13 @@ for run in "${runs[@]}"; do
   VANTOREL_SCREENSHOT_DIR=$win_shots "$wine_run" "$dist/setup.exe" -d "-s$dist_win" &
   pid=$!
   for _ in $(seq 1 600); do [ -e "$shots/status.ready" ] && break; sleep 0.1; done
-  if [ -e "$shots/status.ready" ]; then sleep 2; shot "$tag-status"; else fail "$language: no status window"; fi
+  if [ -e "$shots/status.ready" ]; then
+    sleep 2
+    shot "$tag-status"
+    painted_middle "$tag-status" || fail "$language: the status window is not painted"
+  else
+    fail "$language: no status window"
+  fi
   touch "$shots/status.done"
   if w=$(wait_window "$welcome" 60); then sleep 1; shot "$tag-welcome"; click "$w" 325 345;
   else fail "$language: no welcome page \"$welcome\""; fi

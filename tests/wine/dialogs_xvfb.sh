@@ -30,7 +30,13 @@ rm -rf "$dest"
 VANTOREL_SCREENSHOT_DIR=$win_shots "$wine_run" "$dist/setup.exe" -d "-s$dist_win" &
 pid=$!
 for _ in $(seq 1 600); do [ -e "$shots/status.ready" ] && break; sleep 0.1; done
-if [ -e "$shots/status.ready" ]; then sleep 2; shot status; else fail "the status window never came up"; fi
+if [ -e "$shots/status.ready" ]; then
+  sleep 2
+  shot status
+  painted_middle status || fail "the status window is not painted"
+else
+  fail "the status window never came up"
+fi
 touch "$shots/status.done"
 if w=$(wait_window Welcome 60); then
   sleep 1

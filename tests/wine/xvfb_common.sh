@@ -27,3 +27,10 @@ visible_titles() {
   local id
   for id in $(xdotool search --onlyvisible --class '.' 2>/dev/null); do xdotool getwindowname "$id"; done | sort -u
 }
+# Whether the middle of the screen in a screenshot shows a painted window (where the status
+# window sits), not the black of an unpainted one: mean brightness of a band across the middle.
+painted_middle() {
+  local mean
+  mean=$(convert "$shots/$1.png" -gravity center -crop 160x24+0+0 -colorspace gray -format "%[fx:mean]" info: 2>/dev/null)
+  awk -v m="${mean:-0}" 'BEGIN { exit !(m > 0.5) }'
+}
