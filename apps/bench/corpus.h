@@ -18,7 +18,7 @@ struct CorpusFile {
 struct CorpusSpec {
   std::string folder_name;  // under the corpus root
   int files = 0;
-  uint64_t total_bytes = 0;  // sizes are drawn, then scaled to this sum (0: not scaled)
+  uint64_t total_bytes = 0;             // sizes are drawn, then scaled to this sum (0: not scaled)
   uint64_t min_size = 0, max_size = 0;  // of one file, before scaling
   uint64_t seed = 0;
 };
@@ -36,7 +36,6 @@ Corpus MakeCorpus(const std::filesystem::path& root, const CorpusSpec& spec);
 
 // One file of `size` bytes in blocks of 1 MB of the three kinds: for the memory figure.
 // Reused when it is there with that size and its manifest.
-std::filesystem::path MakeLargeFile(const std::filesystem::path& root, uint64_t size,
-                                    bool& reused);
+std::filesystem::path MakeLargeFile(const std::filesystem::path& root, uint64_t size, bool& reused);
 
 }  // namespace vantorel::bench

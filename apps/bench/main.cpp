@@ -5,13 +5,11 @@
 //   vtbench [--quick] --root DIR --vantorel PROGRAM [--source DIR] [--no-wine]
 //
 // scripts/bench.sh (`make bench`) builds it and passes these.
-#include <sys/statvfs.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -90,21 +88,29 @@ std::string Count(uint64_t n) {
   return out;
 }
 
+std::string Files(size_t n) {
+  return Count(n) + (n == 1 ? " file" : " files");
+}
+
 // The best of several runs: on a shared machine other work only ever adds time, so the fastest
 // run is the one least disturbed.
 double Best(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
 }
 
-// Runs `once` (which returns the seconds it measured) `repeats` times or until `budget` seconds
-// have gone by, and returns the best. Pending writes of the run before are flushed first, so
-// that no run pays for another's.
+// Runs `once`, which returns the seconds it measured, after flushing the writes of the run
+// before: no run pays for another's.
+double Timed(const std::function<double()>& once) {
+  sync();
+  return once();
+}
+
+// Runs `once` `repeats` times or until `budget` seconds have gone by; the best time.
 double BestOf(int repeats, double budget, const std::function<double()>& once) {
   std::vector<double> seconds;
   double spent = 0;
   for (int i = 0; i < repeats && (i == 0 || spent < budget); ++i) {
-    sync();
-    seconds.push_back(once());
+    seconds.push_back(Timed(once));
     spent += seconds.back();
   }
   return Best(seconds);
@@ -266,22 +272,23 @@ void Bench::EngineFigures(const Corpus& mixed) {
       " times");
   std::vector<double> zlib_c, engine_c;
   for (int i = 0; i < scale_.repeats; ++i) {
-    zlib_c.push_back(BestOf(1, 0, [&] { return ZlibCompress(mixed, zlib_archive, level, spans); }));
-    engine_c.push_back(BestOf(1, 0, [&] { return EngineCompress(paths, engine_archive); }));
+    zlib_c.push_back(Timed([&] { return ZlibCompress(mixed, zlib_archive, level, spans); }));
+    engine_c.push_back(Timed([&] { return EngineCompress(paths, engine_archive); }));
   }
   Say("extract: plain zlib and the engine, alternately");
   std::vector<double> zlib_x, engine_x;
   for (int i = 0; i < scale_.repeats; ++i) {
     Fresh(zlib_out);
-    zlib_x.push_back(BestOf(1, 0, [&] { return ZlibExtract(mixed, zlib_archive, spans, zlib_out); }));
+    zlib_x.push_back(Timed([&] { return ZlibExtract(mixed, zlib_archive, spans, zlib_out); }));
     Fresh(engine_out);
-    engine_x.push_back(BestOf(1, 0, [&] { return EngineExtract(paths, engine_archive, engine_out); }));
+    engine_x.push_back(Timed([&] { return EngineExtract(paths, engine_archive, engine_out); }));
   }
   const int bad_zlib = Mismatches(mixed, zlib_out), bad_engine = Mismatches(mixed, engine_out);
   if (bad_zlib + bad_engine > 0) {
     ++errors_;
-    notes_.push_back("**Wrong output:** " + std::to_string(bad_engine) + " files extracted by the engine and " +
-                     std::to_string(bad_zlib) + " by zlib differ from the corpus.");
+    notes_.push_back("**Wrong output:** " + std::to_string(bad_engine) +
+                     " files extracted by the engine and " + std::to_string(bad_zlib) +
+                     " by zlib differ from the corpus.");
   }
   fs::remove_all(zlib_out);
   fs::remove_all(engine_out);
@@ -295,7 +302,8 @@ void Bench::EngineFigures(const Corpus& mixed) {
   const double zc = mb / Best(zlib_c), ec = mb / Best(engine_c);
   const double zx = mb / Best(zlib_x), ex = mb / Best(engine_x);
   const std::string of = Fixed(mb, 0) + " MB, " + Count(mixed.files.size()) + " files";
-  rows_.push_back({"compress through `TVtrlCompress` vs zlib level " + std::to_string(level) + " (" + of + "), MB/s",
+  rows_.push_back({"compress through `TVtrlCompress` vs zlib level " + std::to_string(level) +
+                       " (" + of + "), MB/s",
                    Fixed(ec, 1), "zlib " + Fixed(zc, 1), Fixed(ec / zc, 2), "≥ 0.9",
                    Mark(ec / zc >= 0.9)});
   rows_.push_back({"extract through `TVtrlCompress` vs inflate (" + of + "), MB/s", Fixed(ex, 1),
@@ -332,9 +340,10 @@ void Bench::BuildFigures(const Corpus& mixed) {
     if (have_makensis) {
       fs::remove(nsis_exe_);
       sync();
-      const RunResult n = Run({"makensis", "-V2", script.string()},
-                              {.env = {}, .output = (work_ / "makensis.log").string(),
-                               .timeout_seconds = kBuildTimeout});
+      const RunResult n =
+          Run({"makensis", "-V2", script.string()}, {.env = {},
+                                                     .output = (work_ / "makensis.log").string(),
+                                                     .timeout_seconds = kBuildTimeout});
       if (!n.ok()) {
         have_makensis = false;
         notes_.push_back("makensis failed: see " + (work_ / "makensis.log").string());
@@ -385,11 +394,12 @@ void Bench::PerFileFigures(const Corpus& small) {
       std::ofstream out(list);
       for (size_t i = 0; i < count; ++i) out << small.Path(small.files[i]).string() << "\n";
     }
-    Say("the engine adds " + Count(count) + " small files one by one");
+    Say("the engine adds " + Files(count) + " one by one");
     RunResult worst;
     const double t = BestOf(scale_.repeats, scale_.figure_budget, [&] {
       const RunResult r = Run({SelfPath(), "add-each", list.string(), (work_ / "each.1").string()},
-                              {.env = {}, .output = (work_ / "add-each.log").string(),
+                              {.env = {},
+                               .output = (work_ / "add-each.log").string(),
                                .timeout_seconds = kBuildTimeout});
       if (!r.ok() || r.peak_mb > worst.peak_mb) worst = r;
       return r.seconds;
@@ -425,7 +435,7 @@ void Bench::PerFileFigures(const Corpus& small) {
     const fs::path form = work_ / ("small-" + std::to_string(count) + ".vform");
     const fs::path log = work_ / ("build-small-" + std::to_string(count) + ".log");
     WriteProjectForm(small, count, IncludeDir(small), "Vantorel Small", form);
-    Say("vantorel build of " + Count(count) + " small files");
+    Say("vantorel build of " + Files(count));
     bool failed = false;
     build_seconds.push_back(BestOf(scale_.repeats, scale_.figure_budget, [&] {
       const Build b = VantorelBuild(jobs, form, work_ / "dist-small", false, log);
@@ -440,10 +450,11 @@ void Bench::PerFileFigures(const Corpus& small) {
     }
   }
   fs::remove_all(work_ / "dist-small");
-  rows_.push_back({"`vantorel build` cost per file: " + Count(most) +
-                       " such files (the most a project holds), ms",
-                   Fixed((build_seconds[1] - build_seconds[0]) / static_cast<double>(most - 1) * 1000, 3),
-                   "", "", "", ""});
+  rows_.push_back(
+      {"`vantorel build` cost per file: " + Count(most) +
+           " such files (the most a project holds), ms",
+       Fixed((build_seconds[1] - build_seconds[0]) / static_cast<double>(most - 1) * 1000, 3), "",
+       "", "", ""});
 }
 
 void Bench::MemoryFigures() {
@@ -457,9 +468,9 @@ void Bench::MemoryFigures() {
   const RunResult c = Run({SelfPath(), "compress-one", large.string(), archive.string()});
   Fresh(out);
   sync();
-  const RunResult x = c.ok() ? Run({SelfPath(), "extract-one", archive.string(), out.string(),
-                                    large.string()})
-                             : RunResult{};
+  const RunResult x =
+      c.ok() ? Run({SelfPath(), "extract-one", archive.string(), out.string(), large.string()})
+             : RunResult{};
   std::error_code ec;
   const bool same = x.ok() && fs::file_size(out / large.filename(), ec) == scale_.large_bytes;
   fs::remove_all(out);
@@ -518,13 +529,13 @@ void Bench::InstallFigures(const Corpus& mixed) {
     fs::remove_all(ours_dir);
     fs::remove_all(theirs_dir);
     sync();
-    const RunResult a = Run({"wine", setup_exe_.string()},
-                            {.env = env, .output = (work_ / "install-vantorel.log").string(),
-                             .timeout_seconds = 1200});
+    const RunResult a = Run(
+        {"wine", setup_exe_.string()},
+        {.env = env, .output = (work_ / "install-vantorel.log").string(), .timeout_seconds = 1200});
     sync();
-    const RunResult b = Run({"wine", nsis_exe_.string(), "/S"},
-                            {.env = env, .output = (work_ / "install-nsis.log").string(),
-                             .timeout_seconds = 1200});
+    const RunResult b =
+        Run({"wine", nsis_exe_.string(), "/S"},
+            {.env = env, .output = (work_ / "install-nsis.log").string(), .timeout_seconds = 1200});
     const auto [our_files, our_bytes] = Tally(ours_dir);
     const auto [their_files, their_bytes] = Tally(theirs_dir);
     if (!a.ok() || !b.ok() || our_files != mixed.files.size() || our_bytes != mixed.bytes ||
@@ -572,7 +583,7 @@ int Bench::Main() {
   const std::string makensis_version = [&] {
     const fs::path v = work_ / "makensis-version.txt";
     return Run({"makensis", "-VERSION"}, {.env = {}, .output = v.string()}).ok() ? FirstLine(v)
-                                                                                : "not installed";
+                                                                                 : "not installed";
   }();
   std::vector<std::string> head = {
       std::string("**`make bench`") + (o_.quick ? " (BENCH=quick)" : "") + "** on " +
@@ -581,7 +592,8 @@ int Bench::Main() {
       "",
       "Corpus: " + Count(mixed.files.size()) + " files, " +
           Fixed(static_cast<double>(mixed.bytes) / kMB, 1) +
-          " MB (half text-like, three tenths binary, one fifth incompressible, 1 KB to a few MB); " +
+          " MB (half text-like, three tenths binary, one fifth incompressible, 1 KB to a few "
+          "MB); " +
           Count(small.files.size()) + " files of 1–16 KB, " +
           Fixed(static_cast<double>(small.bytes) / kMB, 1) + " MB. MB = 2^20 bytes. Each time " +
           "is the best of " + std::to_string(scale_.repeats) +

@@ -47,8 +47,7 @@ RunResult Run(const std::vector<std::string>& argv, const RunOptions& options) {
   RunResult result;
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
-  const int failed =
-      posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data());
+  const int failed = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (failed != 0) return result;
@@ -68,8 +67,7 @@ RunResult Run(const std::vector<std::string>& argv, const RunOptions& options) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  result.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.peak_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
   return result;
