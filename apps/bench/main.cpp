@@ -231,7 +231,7 @@ class Bench {
   std::vector<std::string> notes_;
   std::vector<Row> rows_;
   fs::path setup_exe_, nsis_exe_;
-  std::optional<RunResult> many_files_;
+  std::optional<double> many_files_peak_;  // MB
   int errors_ = 0;
 };
 
@@ -373,7 +373,7 @@ void Bench::BuildFigures(const Corpus& mixed) {
   }
   const double n = Best(theirs), speedup = n / t;
   rows_.push_back({what + ", s", Fixed(t, 2) + " s, " + Fixed(mbps, 1) + " MB/s",
-                   "makensis " + Fixed(n, 2) + " s", Fixed(speedup, 2) + "× faster",
+                   "makensis " + Fixed(n, 2) + " s", "speed-up " + Fixed(speedup, 2) + "×",
                    "≥ 2× faster (goal 4×)", Mark(speedup >= 2, speedup >= 4)});
   const double size_ratio = static_cast<double>(setup_size) / static_cast<double>(nsis_size);
   rows_.push_back({"installer size (setup.exe vs the NSIS installer), MB",
@@ -395,27 +395,30 @@ void Bench::PerFileFigures(const Corpus& small) {
       for (size_t i = 0; i < count; ++i) out << small.Path(small.files[i]).string() << "\n";
     }
     Say("the engine adds " + Files(count) + " one by one");
-    RunResult worst;
+    bool failed = false, timed_out = false;
+    double peak = 0;
     const double t = BestOf(scale_.repeats, scale_.figure_budget, [&] {
       const RunResult r = Run({SelfPath(), "add-each", list.string(), (work_ / "each.1").string()},
                               {.env = {},
                                .output = (work_ / "add-each.log").string(),
                                .timeout_seconds = kBuildTimeout});
-      if (!r.ok() || r.peak_mb > worst.peak_mb) worst = r;
+      failed |= !r.ok();
+      timed_out |= r.timed_out;
+      peak = std::max(peak, r.peak_mb);
       return r.seconds;
     });
     fs::remove(work_ / "each.1");
-    if (!worst.ok()) {
+    if (failed) {
       ++errors_;
       notes_.push_back("**Adding " + Count(count) + " files failed" +
-                       (worst.timed_out ? " (timed out)" : "") + ":** see " +
+                       (timed_out ? " (timed out)" : "") + ":** see " +
                        (work_ / "add-each.log").string());
       rows_.push_back({"build cost per file at " + Count(count) + " files", "failed", "", "", "",
                        Mark(std::nullopt)});
       return;
     }
     seconds.push_back(t);
-    if (count == small.files.size()) many_files_ = worst;
+    if (count == small.files.size()) many_files_peak_ = peak;
   }
   // The fixed cost (the process, the engine) is that of adding one file.
   const double few = (seconds[1] - seconds[0]) / static_cast<double>(counts[1] - 1);
@@ -485,10 +488,13 @@ void Bench::MemoryFigures() {
   };
   row("peak resident memory, compress of one " + size + " file, MB", c);
   row("peak resident memory, extract of that file, MB", x);
-  if (many_files_) {
+  if (many_files_peak_) {
+    RunResult adding;
+    adding.status = 0;
+    adding.peak_mb = *many_files_peak_;
     row("peak resident memory, adding " + Count(scale_.small.files) +
             " files one by one (as a build), MB",
-        *many_files_);
+        adding);
   }
 }
 
