@@ -8,6 +8,8 @@ JOBS  ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 # Which harnesses (default: all of tests/fuzz).
 FUZZ_HARNESSES ?=
+# `make bench`: full (the README's table) or quick.
+BENCH ?= full
 
 .PHONY: all bootstrap host win64 build test test-host test-win64 demo bench fuzz format clean
 
@@ -51,8 +53,10 @@ fuzz: bootstrap $(FUZZ)/build.ninja
 	@cmake --build $(FUZZ) --target fuzz_harnesses -- -j$(JOBS)
 	@scripts/fuzz.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_HARNESSES)
 
-bench: host
-	@echo "no benchmarks yet"
+# The speed and memory figures against their peers, as one Markdown table (scripts/bench.sh).
+# `BENCH=quick make bench` is the short run (about a minute, without Wine).
+bench: bootstrap $(WIN64)/build.ninja
+	@BENCH=$(BENCH) JOBS=$(JOBS) scripts/bench.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build trees and their tests need from Debian's packages (the fuzz tree: clang
-# and its fuzzer and sanitizer runtimes, which clang alone only recommends).
+# and its fuzzer and sanitizer runtimes, which clang alone only recommends). `bootstrap.sh bench`
+# adds what only `make bench` needs: makensis, the peer it measures the builder against.
 # Idempotent and silent when everything is already there.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev libfuzzer-14-dev
   libdeflate-dev
 )
+[ "${1:-}" = bench ] && packages+=(nsis)
 
 missing=()
 for p in "${packages[@]}"; do

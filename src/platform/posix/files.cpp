@@ -508,7 +508,8 @@ bool ListDirectory(const std::string& directory, const std::string& pattern,
   entries.clear();
   std::string host;
   if (!ToHostPath(directory, host)) return false;
-  if (host.empty()) host = ".";
+  // Appended: GCC 12 at -O3 warns falsely (-Wrestrict) about assigning the literal.
+  if (host.empty()) host.push_back('.');
   DIR* dir = ::opendir(host.c_str());
   if (!dir) {
     if (errno == ENOENT || errno == ENOTDIR) return Fail(kErrorPathNotFound);
