@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "archive/compress.h"
+#include "archive/deflate_stream.h"
 #include "framework/classes.h"
 
 namespace vantorel::bench {
@@ -60,19 +61,8 @@ std::string Slurp(const fs::path& path) {
 }  // namespace
 
 int EngineZlibLevel() {
-  // As the engine maps its levels to zlib's.
-  TVtrlCompress engine(nullptr);
-  switch (engine.CompressionLevel()) {
-    case colNone:
-      return 0;
-    case colFastest:
-      return 1;
-    case colDefault:
-      return Z_DEFAULT_COMPRESSION;
-    case colMax:
-      return 9;
-  }
-  return 9;
+  // The zlib level the engine's default level maps to.
+  return ZlibLevel(TVtrlCompress(nullptr).CompressionLevel());
 }
 
 double ZlibCompress(const Corpus& corpus, const fs::path& archive, int level,

@@ -210,12 +210,9 @@ int TVtrlCompress::FileCount() {
   return directory_.Count();
 }
 
-void TVtrlCompress::GetFileStats(int index, TlzhFileStats& stats) {
-  if (NeedsLoading()) LoadDirectory();
-  if (index < 0 || index >= directory_.Count()) {
-    throw EVtrlCompress(Format(compress_message::kBadFileIndex, index));
-  }
-  // The totals are the same for every index: summing them per call made a listing quadratic.
+// The totals are the same for every file of a directory: an install extracts its files one at a
+// time and a listing asks for each, and summing them per call made both quadratic.
+void TVtrlCompress::StartTotals() {
   if (!totals_known_) {
     directory_.Totals(totals_);
     totals_known_ = true;
@@ -225,6 +222,14 @@ void TVtrlCompress::GetFileStats(int index, TlzhFileStats& stats) {
   stats_.TotalRatio = totals_.TotalRatio;
   stats_.TotalBytesDone = 0;
   stats_.TotalPercent = 0;
+}
+
+void TVtrlCompress::GetFileStats(int index, TlzhFileStats& stats) {
+  if (NeedsLoading()) LoadDirectory();
+  if (index < 0 || index >= directory_.Count()) {
+    throw EVtrlCompress(Format(compress_message::kBadFileIndex, index));
+  }
+  StartTotals();
   FillStats(*directory_.GetFileHeaders(index));
   stats = stats_;
 }
@@ -484,17 +489,7 @@ void TVtrlCompress::Extract() {
     } close_on_failure{*this};
     if (!loaded_) LoadDirectory();
     disk_ = 0;
-    // The totals are the same for every extraction from this directory: an install extracts
-    // its files one at a time, and summing them for each made it quadratic.
-    if (!totals_known_) {
-      directory_.Totals(totals_);
-      totals_known_ = true;
-    }
-    stats_.TotalFileSize = totals_.TotalFileSize;
-    stats_.TotalCompressedSize = totals_.TotalCompressedSize;
-    stats_.TotalRatio = totals_.TotalRatio;
-    stats_.TotalBytesDone = 0;
-    stats_.TotalPercent = 0;
+    StartTotals();
     stats_.FileDone = false;
     // A copy: a handler may assign a new list while this one runs.
     const std::vector<std::string> lines = files_to_process_->Lines();

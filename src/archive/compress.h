@@ -148,6 +148,8 @@ class TVtrlCompress : public TComponent {
   void LoadDirectory();
   bool NeedsLoading() const { return !loaded_ && mode_ != Mode::Compressing; }
   void FillStats(const TFileHeader& entry);
+  // The directory's totals into the stats, the bytes done back to none.
+  void StartTotals();
   template <typename Body>
   void Guarded(bool absorb_silent_abort, Body body);
   void CheckAbort() const;
