@@ -102,6 +102,13 @@ class PendingFile {
   File& file() { return file_; }
   // False when the destination cannot be replaced (a folder, read-only, held by another program
   // without delete sharing); the temporary then goes with this object.
+  // False when something is at the destination (or the move fails otherwise).
+  bool MoveIntoVacantPlace() {
+    file_.Close();
+    if (!platform::MoveFile(name_, dest_)) return false;
+    name_.clear();
+    return true;
+  }
   bool MoveIntoPlace() {
     file_.Close();
     if (!platform::MoveFileReplace(name_, dest_)) return false;
@@ -480,13 +487,14 @@ void TVtrlCompress::Extract() {
   report_gate_.Restart();
   Guarded(true, [&] {
     // A failed extraction leaves nothing open: the next one starts from the archive's name.
-    struct CloseOnFailure {
+    struct EndOfExtraction {
       TVtrlCompress& self;
       int exceptions = std::uncaught_exceptions();
-      ~CloseOnFailure() {
+      ~EndOfExtraction() {
+        self.vacant_target_.clear();
         if (std::uncaught_exceptions() > exceptions) self.ReleaseArchive();
       }
-    } close_on_failure{*this};
+    } end_of_extraction{*this};
     if (!loaded_) LoadDirectory();
     disk_ = 0;
     StartTotals();
@@ -518,7 +526,9 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
   RefuseDeviceName(entry, target_name_);
   std::string dest = AddBackslash(extract_directory_) + target_name_;
 
-  const bool replacing = platform::FileExists(dest);
+  const bool known_vacant = !vacant_target_.empty() && SameText(dest, vacant_target_);
+  vacant_target_.clear();
+  const bool replacing = !known_vacant && platform::FileExists(dest);
   if (replacing) {
     const int decision =
         TVersionResource::IsFileNewer(entry.FileVersion(), dest, overwrite_, entry.FileDate());
@@ -580,9 +590,14 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
   if (!DateTimeToDosDateTime(entry.FileDate(), stamp) || !out.SetDosDateTime(stamp)) {
     throw EVtrlCompress(compress_message::kCannotSetDate);
   }
-  // The volumes read since the first check count too.
-  RefuseArchiveAsTarget(entry, dest);
-  if (!pending.MoveIntoPlace()) throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
+  // Nothing there, the usual case: a move that replaces nothing needs no look at the place.
+  // Else what is there now, from the start or come meanwhile, must not be the archive (the
+  // volumes read since the first check count too).
+  if (!pending.MoveIntoVacantPlace()) {
+    RefuseArchiveAsTarget(entry, dest);
+    if (!pending.MoveIntoPlace())
+      throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
+  }
   target_name_.clear();
 }
 

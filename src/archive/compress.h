@@ -57,6 +57,11 @@ class TVtrlCompress : public TComponent {
   // Cleared after every extracted file.
   const std::string& TargetName() const { return target_name_; }
   void SetTargetName(const std::string& value) { target_name_ = value; }
+  // The caller has just seen that nothing is at `path` (or made it so): the next extracted file,
+  // when it goes there, skips its own look. Under Wine a look for a missing name reads the whole
+  // folder. A file that comes meanwhile is handled as one that comes during the extraction.
+  // Cleared by every extracted file and at the end of every extraction.
+  void SetVacantTarget(const std::string& path) { vacant_target_ = path; }
 
   TNotifyEvent OnAborted;
   TlzhFileStatsEvent OnAfterAdding;
@@ -190,6 +195,7 @@ class TVtrlCompress : public TComponent {
   int32_t offset_ = 0;
   TOverwriteType overwrite_ = owAlways;
   std::string target_name_;
+  std::string vacant_target_;
 
   TFileHeaders directory_;
   bool loaded_ = false;

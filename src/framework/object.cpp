@@ -49,6 +49,9 @@ std::string ReadableTypeName(const std::type_info& type) {
 
 struct ClassRegistry {
   std::unordered_map<std::type_index, std::unique_ptr<TClass>> by_type;
+  // In front of by_type: a type_index hashes and compares the type's whole name (where type
+  // names are not merged, as with MinGW), and a class is looked up for every class test.
+  std::unordered_map<const std::type_info*, TClass*> by_address;
   std::unordered_map<std::string, TClass*> by_name;  // upper-cased name
   std::vector<const TClass*> in_order;
 
@@ -111,9 +114,13 @@ std::vector<const TPropInfo*> TClass::Properties() const {
 
 TClass& ClassSlot(const std::type_info& type) {
   auto& registry = ClassRegistry::Get();
-  auto& slot = registry.by_type[std::type_index(type)];
-  if (!slot) slot.reset(ClassRegistry::Make(type));
-  return *slot;
+  TClass*& known = registry.by_address[&type];
+  if (known == nullptr) {
+    auto& slot = registry.by_type[std::type_index(type)];
+    if (!slot) slot.reset(ClassRegistry::Make(type));
+    known = slot.get();
+  }
+  return *known;
 }
 
 TClass& RegisterClassType(const std::type_info& type, std::string name, const TClass* parent,

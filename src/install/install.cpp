@@ -352,9 +352,12 @@ void TCustomInstall::RunInstallation() {
   for (int code : {ccDialogPhaseStart, ccDialogPhase976, ccDialogPhase975, ccWelcomeNoManager,
                    ccDialogPhase981, ccDialogPhase977, ccBeforeInstallDialogs})
     BroadcastComponentCall(this, code, nullptr);
-  Process();
-  for (int i = 0; i < SelfRegistrationQueue().Count(); ++i)
-    SelfRegistrationQueue().Items(i)->Register();
+  {
+    TSystemFolderCache folders;
+    Process();
+    for (int i = 0; i < SelfRegistrationQueue().Count(); ++i)
+      SelfRegistrationQueue().Items(i)->Register();
+  }
   if (unfinished_count_ > 0 || reboot_) RegisterRunOnce();
   bool reboot_decided = reboot_;
   if (reboot_decided) BroadcastComponentCall(this, ccReboot, nullptr);

@@ -42,6 +42,7 @@ TInstallContainer::~TInstallContainer() {
   // Every other container forgets this one while the pointers still mean something (dialogs
   // and their managers refer to each other outside the object lists).
   for (TInstallContainer* holder : holders_) std::erase(holder->objects_, this);
+  ++objects_changes_;
   holders_.clear();
   for (TInstallObject* o : objects_) std::erase(o->holders_, this);
   // Objects forget their Container through the free notification; only the few containers
@@ -87,16 +88,32 @@ TInstallObject* TInstallContainer::Objects(int index) const {
 }
 
 int TInstallContainer::CompCount(const TClass* component_type) const {
-  return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [&](TInstallObject* o) {
-    return o->InheritsFrom(component_type);
-  }));
+  if (last_count_.type != component_type || last_count_.changes != objects_changes_) {
+    last_count_ = {component_type, objects_changes_,
+                   static_cast<int>(std::count_if(
+                       objects_.begin(), objects_.end(),
+                       [&](TInstallObject* o) { return o->InheritsFrom(component_type); })),
+                   0};
+  }
+  return last_count_.value;
 }
 
 TInstallObject* TInstallContainer::Comp(int index, const TClass* component_type) const {
   int seen = 0;
-  for (TInstallObject* o : objects_) {
+  size_t from = 0;
+  if (last_comp_.type == component_type && last_comp_.changes == objects_changes_ &&
+      last_comp_.value >= 0 && last_comp_.value <= index) {
+    seen = last_comp_.value;
+    from = last_comp_.position;
+  }
+  for (size_t p = from; p < objects_.size(); ++p) {
+    TInstallObject* o = objects_[p];
     if (!o->InheritsFrom(component_type)) continue;
-    if (seen++ == index) return o;
+    if (seen == index) {
+      last_comp_ = {component_type, objects_changes_, index, p};
+      return o;
+    }
+    ++seen;
   }
   throw IEInstallContainer(
       "Bad call to the Comp procedure which returns a TInstallObject for a TInstallContainer "
@@ -163,6 +180,7 @@ void TInstallContainer::AddObject(TInstallObject* obj) {
   }
   if (SameText(obj->ClassName(), "TINSTALLBDE")) position = 0;
   objects_.insert(objects_.begin() + static_cast<long>(position), obj);
+  ++objects_changes_;
   if ((position > 0 && objects_[position - 1]->RegisteredType() > reg) ||
       (position + 1 < objects_.size() && objects_[position + 1]->RegisteredType() < reg))
     sorted_by_type_ = false;
@@ -177,6 +195,7 @@ void TInstallContainer::RemoveObject(TInstallObject* obj) {
   auto it = std::find(objects_.rbegin(), objects_.rend(), obj);
   if (it == objects_.rend()) return;
   objects_.erase(std::next(it).base());
+  ++objects_changes_;
   if (auto held = std::find(obj->holders_.begin(), obj->holders_.end(), this);
       held != obj->holders_.end())
     obj->holders_.erase(held);
@@ -196,7 +215,10 @@ void TInstallContainer::Renumber() {
 
 void TInstallContainer::ContainerDestroying(TInstallContainer* dying) {
   auto it = std::find(objects_.rbegin(), objects_.rend(), dying);
-  if (it != objects_.rend()) objects_.erase(std::next(it).base());
+  if (it != objects_.rend()) {
+    objects_.erase(std::next(it).base());
+    ++objects_changes_;
+  }
 }
 
 bool TInstallContainer::TypeSelected() const {

@@ -1,6 +1,8 @@
 #pragma once
 // The install object tree: containers hold install objects, ordered by registered type and
 // Order, and process them; objects report component calls to the dialogs of their container.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -111,6 +113,19 @@ class TInstallContainer : public TComponent {
   // AddObject searches from the front.
   bool sorted_by_type_ = true;
   int max_order_ = -1;  // no object here has had a greater Order
+  // Comp(i) right after Comp(i - 1) of the same class goes on from where that one stopped, and
+  // CompCount of the same class is counted once, while no object list has changed since: the
+  // loops over a container's files (index and count asked each round) run in linear time.
+  // Any change to any object list (each bumps `objects_changes_`) forgets both.
+  struct CompMemo {
+    const TClass* type = nullptr;
+    uint64_t changes = 0;
+    int value = -1;        // Comp: the index last found; CompCount: the count
+    size_t position = 0;   // Comp: where in objects_ it was found
+  };
+  mutable CompMemo last_comp_;
+  mutable CompMemo last_count_;
+  static inline uint64_t objects_changes_ = 1;
   bool include_ = true;
   bool processed_ = false;
   TInstallTypeSet install_types_{itAlways};

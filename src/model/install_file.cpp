@@ -564,12 +564,13 @@ void TCustomInstallFile::InstallObjects() {
     TFileRelated::InstallObjects();
     return;
   }
-  std::string recorded = ReadLocalFileRecord();
-  if (!recorded.empty()) SetLocalArchivePath(recorded);
   std::unique_ptr<TVtrlCompress> own;
   TVtrlCompress* engine = nullptr;
   TDistributeType type = CurrentDistributeType();
   if (type != dtTraditional && (Net() || type == dtWeb)) {
+    // Only a download leaves a record, for the run that resumes after it.
+    std::string recorded = ReadLocalFileRecord();
+    if (!recorded.empty()) SetLocalArchivePath(recorded);
     if (NeedsOwnArchive()) {
       DownloadArchive();
     } else if (auto* container = dynamic_cast<TFileContainer*>(Container());
@@ -607,6 +608,8 @@ void TCustomInstallFile::Extract(TVtrlCompress& engine) {
   engine.SetExtractDirectory(GetFullDestDir());
   engine.SetTargetName(DestName());
   engine.SetOverwrite(overwrite_mode_);
+  // PrepareReplace has left nothing at the destination (or chose a name nothing has).
+  engine.SetVacantTarget(DestPath());
   AttachCallbacks(engine);
   TStringList files;
   files.Add(SourcePath());
@@ -639,7 +642,9 @@ void TCustomInstallFile::PrepareReplace() {
   NotifyContainer(ieReplacing, this);
   should_install_ = true;
   std::string target = DestPath();
-  if (!platform::FileExists(target) || platform::DeleteFile(target)) return;
+  // Nothing was there a moment ago: no second look (under Wine a look for a missing name reads
+  // the whole folder, and a large install puts thousands of files in one).
+  if (!target_existed_ || !platform::FileExists(target) || platform::DeleteFile(target)) return;
 
   replaced_at_reboot_ = true;
   std::string dir = AddBackslash(GetFullDestDir());
@@ -792,20 +797,24 @@ void TCustomInstallFile::WriteUninstallInfo(const std::string& key) {
   // it is and the entry goes to the next one: Files, Files1, Files2, ... (ActiveX likewise), so
   // one damaged key from an earlier install neither fails this one nor loses the record.
   constexpr int kRecordKeys = 1000;
+  // One handle per key for the count and the entry: this runs for every file an install copies.
   for (int k = 0; k < kRecordKeys; ++k) {
     std::string record_key = base + (k == 0 ? std::string() : std::to_string(k));
+    platform::RegKey reg =
+        platform::RegKey::Open(platform::Root::LocalMachine, record_key, true, true);
+    std::string entries;
+    if (reg.IsOpen() && !reg.ReadString("Entries", entries)) entries = "0";
     int n = 0;
-    if (!TryStrToInt(ReadRegString(kRootLocalMachine, record_key, "Entries", "0"), n) || n < 0 ||
-        n == std::numeric_limits<int>::max())
+    if (reg.IsOpen() && (!TryStrToInt(entries, n) || n < 0 || n == std::numeric_limits<int>::max()))
       continue;
     ++n;
-    try {
-      WriteRegString(kRootLocalMachine, record_key, "File" + std::to_string(n), value);
-      WriteRegString(kRootLocalMachine, record_key, "Entries", std::to_string(n));
+    const std::string name = "File" + std::to_string(n);
+    if (reg.IsOpen() && reg.WriteString(name, value) &&
+        reg.WriteString("Entries", std::to_string(n)))
       return;
-    } catch (const Exception&) {
-      if (k == kRecordKeys - 1) throw;
-    }
+    if (k == kRecordKeys - 1)
+      throw EIRCannotWriteValue(Format("Cannot install into registry. Key: %s Ident: %s Value %s",
+                                       record_key, name, value));
   }
   throw IECustomInstallFile("%s cannot write its uninstall record: the keys %s to %s%d are damaged",
                             Name(), base, base, kRecordKeys - 1);

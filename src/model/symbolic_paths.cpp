@@ -1,6 +1,7 @@
 #include "model/symbolic_paths.h"
 
 #include <algorithm>
+#include <map>
 
 #include "model/container.h"
 #include "model/exceptions.h"
@@ -44,31 +45,71 @@ void RequireInstall(TInstallContainer* obj) {
         obj ? obj->Name() : std::string());
 }
 
+// The values of the live TSystemFolderCache scopes, by folder; empty when none lives.
+struct FolderCache {
+  int scopes = 0;
+  std::map<std::string, std::string> values;
+};
+
+FolderCache& Folders() {
+  static FolderCache cache;
+  return cache;
+}
+
+template <typename Read>
+std::string Cached(const char* folder, Read read) {
+  FolderCache& cache = Folders();
+  if (cache.scopes == 0) return read();
+  auto found = cache.values.find(folder);
+  if (found == cache.values.end()) found = cache.values.emplace(folder, read()).first;
+  return found->second;
+}
+
 }  // namespace
 
+TSystemFolderCache::TSystemFolderCache() {
+  ++Folders().scopes;
+}
+
+TSystemFolderCache::~TSystemFolderCache() {
+  if (--Folders().scopes == 0) Folders().values.clear();
+}
+
 std::string StartMenuFolder() {
-  return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Start Menu",
-                                       Join(GetWindowsDir(), "Startmen")));
+  return Cached("Start Menu", [] {
+    return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Start Menu",
+                                         Join(GetWindowsDir(), "Startmen")));
+  });
 }
 std::string ProgramsFolder() {
-  return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Programs",
-                                       Join(StartMenuFolder(), "Programs")));
+  return Cached("Programs", [] {
+    return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Programs",
+                                         Join(StartMenuFolder(), "Programs")));
+  });
 }
 std::string DesktopFolder() {
-  return RemoveBackslash(
-      ReadRegString(kRootCurrentUser, kShellFolders, "Desktop", Join(GetWindowsDir(), "Desktop")));
+  return Cached("Desktop", [] {
+    return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Desktop",
+                                         Join(GetWindowsDir(), "Desktop")));
+  });
 }
 std::string StartupFolder() {
-  return RemoveBackslash(
-      ReadRegString(kRootCurrentUser, kShellFolders, "Startup", Join(GetWindowsDir(), "Startup")));
+  return Cached("Startup", [] {
+    return RemoveBackslash(ReadRegString(kRootCurrentUser, kShellFolders, "Startup",
+                                         Join(GetWindowsDir(), "Startup")));
+  });
 }
 std::string ProgramFilesDirectory() {
-  return RemoveBackslash(ReadRegString(kRootLocalMachine, kCurrentVersion, "ProgramFilesDir",
-                                       Join(CurrentDrive(), "Program Files")));
+  return Cached("ProgramFilesDir", [] {
+    return RemoveBackslash(ReadRegString(kRootLocalMachine, kCurrentVersion, "ProgramFilesDir",
+                                         Join(CurrentDrive(), "Program Files")));
+  });
 }
 std::string CommonFilesDirectory() {
-  return RemoveBackslash(ReadRegString(kRootLocalMachine, kCurrentVersion, "CommonFilesDir",
-                                       Join(CurrentDrive(), "Program Files\\Common Files")));
+  return Cached("CommonFilesDir", [] {
+    return RemoveBackslash(ReadRegString(kRootLocalMachine, kCurrentVersion, "CommonFilesDir",
+                                         Join(CurrentDrive(), "Program Files\\Common Files")));
+  });
 }
 
 // ---- bases -----------------------------------------------------------------------------------

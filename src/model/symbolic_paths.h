@@ -98,4 +98,15 @@ std::string StartupFolder();
 std::string ProgramFilesDirectory();
 std::string CommonFilesDirectory();
 
+// While one lives, each of the folders above is read from the registry once: an install resolves
+// its destinations a dozen times per file, and under Wine every read is a round trip to the
+// registry server. The folders do not move while files are copied. Scopes nest.
+class TSystemFolderCache {
+ public:
+  TSystemFolderCache();
+  ~TSystemFolderCache();
+  TSystemFolderCache(const TSystemFolderCache&) = delete;
+  TSystemFolderCache& operator=(const TSystemFolderCache&) = delete;
+};
+
 }  // namespace vantorel

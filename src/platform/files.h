@@ -12,6 +12,7 @@
 // The system and other attributes are dropped. A dangling symbolic link is refused by the
 // creating dispositions (kErrorAccessDenied) where Windows would create the file it names.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,11 +58,14 @@ class File {
  public:
   File() = default;
   ~File() { Close(); }
-  File(File&& other) noexcept : handle_(std::exchange(other.handle_, kClosed)) {}
+  File(File&& other) noexcept
+      : handle_(std::exchange(other.handle_, kClosed)),
+        identity_(std::exchange(other.identity_, std::nullopt)) {}
   File& operator=(File&& other) noexcept {
     if (this != &other) {
       Close();
       handle_ = std::exchange(other.handle_, kClosed);
+      identity_ = std::exchange(other.identity_, std::nullopt);
     }
     return *this;
   }
@@ -93,12 +97,15 @@ class File {
   bool GetDosDateTime(uint32_t& stamp);
   bool SetDosDateTime(uint32_t stamp);
   bool Flush();
+  // Asked of the system once: an open file's identity cannot change, and under Wine each asking
+  // is a round trip through the mount manager.
   bool GetIdentity(FileIdentity& identity);
   void Close();
 
  private:
   static constexpr intptr_t kClosed = -1;
   intptr_t handle_ = kClosed;
+  std::optional<FileIdentity> identity_;
 };
 
 struct DirEntry {

@@ -272,9 +272,12 @@ bool File::Flush() {
 
 bool File::GetIdentity(FileIdentity& identity) {
   if (!IsOpen()) return Fail(kErrorInvalidHandle);
-  struct stat st;
-  if (::fstat(FileOf(handle_)->fd, &st) != 0) return FailWithErrno(FileOf(handle_)->host);
-  identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  if (!identity_) {
+    struct stat st;
+    if (::fstat(FileOf(handle_)->fd, &st) != 0) return FailWithErrno(FileOf(handle_)->host);
+    identity_ = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  }
+  identity = *identity_;
   return true;
 }
 
@@ -313,6 +316,7 @@ void File::Close() {
   ::close(f->fd);
   delete f;
   handle_ = kClosed;
+  identity_.reset();
 }
 
 bool FileExists(const std::string& path) {

@@ -186,7 +186,13 @@ bool File::Flush() {
 
 bool File::GetIdentity(FileIdentity& identity) {
   if (!IsOpen()) return Fail(kErrorInvalidHandle);
-  return IdentityOf(HandleOf(handle_), identity);
+  if (!identity_) {
+    FileIdentity asked;
+    if (!IdentityOf(HandleOf(handle_), asked)) return false;
+    identity_ = asked;
+  }
+  identity = *identity_;
+  return true;
 }
 
 File File::OpenRegular(const std::string& path, Access access, unsigned share) {
@@ -203,6 +209,7 @@ void File::Close() {
   if (!IsOpen()) return;
   ::CloseHandle(HandleOf(handle_));
   handle_ = kClosed;
+  identity_.reset();
 }
 
 bool FileExists(const std::string& path) {

@@ -37,16 +37,15 @@ bool Check(LONG rc) {
 
 bool Query(void* handle, const std::string& name, DWORD& type, std::vector<uint8_t>& data) {
   if (!handle) return Check(ERROR_INVALID_HANDLE);
-  DWORD size = 0;
-  LONG rc = ::RegQueryValueExA(KeyOf(handle), name.c_str(), nullptr, &type, nullptr, &size);
-  while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+  // Most values fit a first guess: one call, not a size query and a read.
+  data.resize(256);
+  DWORD size = static_cast<DWORD>(data.size());
+  LONG rc = ::RegQueryValueExA(KeyOf(handle), name.c_str(), nullptr, &type, data.data(), &size);
+  while (rc == ERROR_MORE_DATA) {
     data.resize(size);
     rc = ::RegQueryValueExA(KeyOf(handle), name.c_str(), nullptr, &type, data.data(), &size);
-    if (rc == ERROR_SUCCESS) {
-      data.resize(size);
-      break;
-    }
   }
+  if (rc == ERROR_SUCCESS) data.resize(size);
   return Check(rc);
 }
 
