@@ -80,7 +80,7 @@ class PendingFile {
       char name[32];
       std::snprintf(name, sizeof name, "~vtx%04X.tmp", (start + attempt) & 0xFFFF);
       file_ = File::Open(folder + name, Access::ReadWrite, platform::kShareRead,
-                         Disposition::CreateNew);
+                         Disposition::CreateNew, platform::kOpenRenamable);
       if (file_.IsOpen()) {
         name_ = folder + name;
         return;
@@ -102,16 +102,21 @@ class PendingFile {
   File& file() { return file_; }
   // False when the destination cannot be replaced (a folder, read-only, held by another program
   // without delete sharing); the temporary then goes with this object.
-  // False when something is at the destination (or the move fails otherwise).
-  bool MoveIntoVacantPlace() {
+  // Into place through its own handle where the system can (a move by name opens it again),
+  // else by name. Without `replace`, false when something is at the destination (the error
+  // kErrorAlreadyExists then). False when the destination cannot be replaced (a folder,
+  // read-only, held by another program without delete sharing); the temporary then goes with
+  // this object.
+  bool MoveIntoPlace(bool replace) {
+    if (file_.IsOpen() && file_.Rename(dest_, replace)) {
+      file_.Close();
+      name_.clear();
+      return true;
+    }
+    if (!replace && platform::LastError() == platform::kErrorAlreadyExists) return false;
     file_.Close();
-    if (!platform::MoveFile(name_, dest_)) return false;
-    name_.clear();
-    return true;
-  }
-  bool MoveIntoPlace() {
-    file_.Close();
-    if (!platform::MoveFileReplace(name_, dest_)) return false;
+    if (!(replace ? platform::MoveFileReplace(name_, dest_) : platform::MoveFile(name_, dest_)))
+      return false;
     name_.clear();
     return true;
   }
@@ -593,9 +598,9 @@ void TVtrlCompress::ExtractEntry(TFileHeader& entry, File& source, int& source_d
   // Nothing there, the usual case: a move that replaces nothing needs no look at the place.
   // Else what is there now, from the start or come meanwhile, must not be the archive (the
   // volumes read since the first check count too).
-  if (!pending.MoveIntoVacantPlace()) {
+  if (!pending.MoveIntoPlace(false)) {
     RefuseArchiveAsTarget(entry, dest);
-    if (!pending.MoveIntoPlace())
+    if (!pending.MoveIntoPlace(true))
       throw EVtrlCompress(Format(compress_message::kCannotCreate, dest));
   }
   target_name_.clear();
@@ -911,7 +916,7 @@ void TVtrlCompress::CopyFile(const std::string& source, const std::string& dest)
   // Closed first: Windows moves nothing onto a file this program still holds (a copy onto
   // itself).
   in.Close();
-  if (complete && !pending.MoveIntoPlace()) {
+  if (complete && !pending.MoveIntoPlace(true)) {
     throw EVtrlCompress(Format(compress_message::kCannotCreate, to));
   }
 }

@@ -36,6 +36,14 @@ bool LibdeflateAvailable() {
 namespace {
 
 #if VANTOREL_HAS_LIBDEFLATE
+// zlib's levels, except its best: libdeflate goes on past it (to 12), and the most compression
+// asks for more than zlib can give. 10 gives about 1% less than 9 for a third more time; 11 and
+// 12 give another 0.2% for up to twice the time of 9.
+int LibdeflateLevel(int zlib_level) {
+  if (zlib_level < 0) return 6;
+  return zlib_level == 9 ? 10 : zlib_level;
+}
+
 // One compressor per thread and level: making one costs more than deflating a small file.
 libdeflate_compressor* Compressor(int level) {
   struct Free {
@@ -65,7 +73,7 @@ bool DeflateWhole(platform::File& source, int level, const std::string& name,
     source.Seek(position, platform::SeekOrigin::Begin);
     return false;
   }
-  libdeflate_compressor* compressor = Compressor(level < 0 ? 6 : level);
+  libdeflate_compressor* compressor = Compressor(LibdeflateLevel(level));
   if (compressor == nullptr)
     throw Exception(Format(compress_message::kZlibDeflate, name, "out of memory"));
   std::vector<uint8_t> out(libdeflate_zlib_compress_bound(compressor, length));

@@ -354,6 +354,7 @@ void TCustomInstall::RunInstallation() {
     BroadcastComponentCall(this, code, nullptr);
   {
     TSystemFolderCache folders;
+    TUninstallRecordCache records;
     Process();
     for (int i = 0; i < SelfRegistrationQueue().Count(); ++i)
       SelfRegistrationQueue().Items(i)->Register();

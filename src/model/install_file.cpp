@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "archive/compress.h"
 #include "archive/version_resource.h"
@@ -788,6 +789,61 @@ void TCustomInstallFile::ResumeAfterReboot() {
 
 // ---- uninstall records ------------------------------------------------------------------------
 
+namespace {
+
+// A record key open for writing and the count it holds (none when the count is damaged).
+struct RecordKey {
+  std::string path;
+  platform::RegKey key;
+  std::optional<int> entries;
+  bool kept = false;  // taken from the cache rather than opened now
+};
+
+// The record key last written, while a TUninstallRecordCache lives.
+struct RecordCache {
+  int scopes = 0;
+  std::optional<RecordKey> last;
+};
+
+RecordCache& Records() {
+  static RecordCache cache;
+  return cache;
+}
+
+RecordKey TakeRecordKey(const std::string& path, bool fresh) {
+  RecordCache& cache = Records();
+  if (!fresh && cache.last && SameText(cache.last->path, path)) {
+    RecordKey kept = std::move(*cache.last);
+    cache.last.reset();
+    kept.kept = true;
+    return kept;
+  }
+  RecordKey record{path, platform::RegKey::Open(platform::Root::LocalMachine, path, true, true),
+                   std::nullopt, false};
+  if (record.key.IsOpen()) {
+    std::string entries;
+    if (!record.key.ReadString("Entries", entries)) entries = "0";
+    int n = 0;
+    if (TryStrToInt(entries, n) && n >= 0 && n < std::numeric_limits<int>::max())
+      record.entries = n;
+  }
+  return record;
+}
+
+void KeepRecordKey(RecordKey record) {
+  if (Records().scopes > 0) Records().last = std::move(record);
+}
+
+}  // namespace
+
+TUninstallRecordCache::TUninstallRecordCache() {
+  ++Records().scopes;
+}
+
+TUninstallRecordCache::~TUninstallRecordCache() {
+  if (--Records().scopes == 0) Records().last.reset();
+}
+
 void TCustomInstallFile::WriteUninstallInfo(const std::string& key) {
   // A self-registering file's record also says how it registered: ";1" a program, ";0" a library.
   const std::string base = key + (active_x_ ? "\\ActiveX" : "\\Files");
@@ -797,21 +853,26 @@ void TCustomInstallFile::WriteUninstallInfo(const std::string& key) {
   // it is and the entry goes to the next one: Files, Files1, Files2, ... (ActiveX likewise), so
   // one damaged key from an earlier install neither fails this one nor loses the record.
   constexpr int kRecordKeys = 1000;
-  // One handle per key for the count and the entry: this runs for every file an install copies.
+  bool fresh = false;
   for (int k = 0; k < kRecordKeys; ++k) {
     std::string record_key = base + (k == 0 ? std::string() : std::to_string(k));
-    platform::RegKey reg =
-        platform::RegKey::Open(platform::Root::LocalMachine, record_key, true, true);
-    std::string entries;
-    if (reg.IsOpen() && !reg.ReadString("Entries", entries)) entries = "0";
-    int n = 0;
-    if (reg.IsOpen() && (!TryStrToInt(entries, n) || n < 0 || n == std::numeric_limits<int>::max()))
-      continue;
-    ++n;
+    RecordKey record = TakeRecordKey(record_key, fresh);
+    fresh = false;
+    if (record.key.IsOpen() && !record.entries) continue;
+    const int n = record.entries.value_or(0) + 1;
     const std::string name = "File" + std::to_string(n);
-    if (reg.IsOpen() && reg.WriteString(name, value) &&
-        reg.WriteString("Entries", std::to_string(n)))
+    if (record.key.IsOpen() && record.key.WriteString(name, value) &&
+        record.key.WriteString("Entries", std::to_string(n))) {
+      record.entries = n;
+      KeepRecordKey(std::move(record));
       return;
+    }
+    // A key kept from the entry before may have gone since: this one is tried again, opened now.
+    if (record.kept) {
+      fresh = true;
+      --k;
+      continue;
+    }
     if (k == kRecordKeys - 1)
       throw EIRCannotWriteValue(Format("Cannot install into registry. Key: %s Ident: %s Value %s",
                                        record_key, name, value));

@@ -186,6 +186,17 @@ class TCustomInstallFileList {
 };
 
 // Every install file of the process, in creation order.
+// While one lives, the uninstall records that install files write keep their key open and its
+// count in memory from one entry to the next: a product of thousands of files writes thousands
+// of entries, and each open, read and close is a round trip to the registry. Scopes nest.
+class TUninstallRecordCache {
+ public:
+  TUninstallRecordCache();
+  ~TUninstallRecordCache();
+  TUninstallRecordCache(const TUninstallRecordCache&) = delete;
+  TUninstallRecordCache& operator=(const TUninstallRecordCache&) = delete;
+};
+
 TCustomInstallFileList& AllInstallFiles();
 // The files whose self-registration failed during the run, registered again at its end.
 TCustomInstallFileList& SelfRegistrationQueue();

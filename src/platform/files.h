@@ -53,6 +53,11 @@ enum : uint32_t {
   kInvalidAttributes = 0xFFFFFFFFu,
 };
 
+// Options of File::Open beyond the access and the sharing.
+enum : unsigned {
+  kOpenRenamable = 1,  // the open file may take another name through File::Rename
+};
+
 // An open file. Move-only; the handle is closed by the destructor.
 class File {
  public:
@@ -76,7 +81,8 @@ class File {
   // After a successful CreateAlways or OpenAlways, LastError() is kErrorAlreadyExists when the
   // file existed and kErrorSuccess when it was made. Opening a folder fails (kErrorAccessDenied),
   // so does TruncateExisting without write access (kErrorInvalidParameter).
-  static File Open(const std::string& path, Access access, unsigned share, Disposition disposition);
+  static File Open(const std::string& path, Access access, unsigned share, Disposition disposition,
+                   unsigned options = 0);
   // Opens an existing file only when it is an ordinary file on a disk, so that a reader of
   // untrusted paths never meets a device (endless or empty), a pipe or a FIFO (which would block
   // the open until a writer came). Anything else fails with kErrorAccessDenied, as a folder does.
@@ -97,6 +103,11 @@ class File {
   bool GetDosDateTime(uint32_t& stamp);
   bool SetDosDateTime(uint32_t stamp);
   bool Flush();
+  // Gives the file another name, on the same volume, through this handle: no second open, as a
+  // move by name needs. Only for a file opened with kOpenRenamable (Windows refuses others, Wine
+  // does not). `replace` replaces a file that has the name (kErrorAlreadyExists without it).
+  // Another volume: kErrorNotSameDevice.
+  bool Rename(const std::string& to, bool replace);
   // Asked of the system once: an open file's identity cannot change, and under Wine each asking
   // is a round trip through the mount manager.
   bool GetIdentity(FileIdentity& identity);

@@ -729,6 +729,64 @@ TEST(VtrlCompress, TheArchiveBeingReadIsNeverATarget) {
   EXPECT_EQ(test::StampOf(dir / "src\\b.txt"), kStamp);
 }
 
+// A caller that has just seen nothing at the destination says so, and the engine takes its
+// word for that one file: what is there after all is replaced at the move, as a file that came
+// during the extraction is, but never when it is the archive itself.
+TEST(VtrlCompress, AVacantTargetIsTakenAtItsWordOnceButNeverOverTheArchive) {
+  TempDir dir;
+  test::MakeDirs(dir / "src");
+  test::MakeDirs(dir / "out");
+  WriteAll(dir / "src\\a.txt", test::TextBytes("new"), kStamp);
+  TVtrlCompress packer(nullptr);
+  Compress(packer, dir / "files.1", {dir / "src\\a.txt"});
+  const std::string dest = dir / "out\\a.txt";
+
+  struct Row {
+    const char* what;
+    std::string vacant;  // said before the extraction; empty: nothing said
+    const char* after;   // what dest holds afterwards
+    int replace_events;
+  } rows[] = {
+      {"nothing said: the rule keeps the file", "", "old", 0},
+      {"another path said: the rule keeps the file", dir / "out\\b.txt", "old", 0},
+      {"this path said: replaced at the move", dest, "new", 0},
+      {"said, then the next extraction: the rule again", "", "old", 0},
+  };
+  TVtrlCompress engine(nullptr);
+  engine.SetOverwrite(owNever);
+  int replace_events = 0;
+  engine.OnReplace = [&](TVtrlCompress*, const TlzhFileStats&) { ++replace_events; };
+  bool said_before = false;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteAll(dest, test::TextBytes("old"), kStamp);
+    replace_events = 0;
+    if (!row.vacant.empty()) engine.SetVacantTarget(row.vacant);
+    // The last row: said for a run that failed before reaching the file.
+    if (said_before) {
+      engine.SetVacantTarget(dest);
+      EXPECT_NE(Message([&] { Extract(engine, dir / "files.1", dir / "out", {"missing.txt"}); }),
+                "no error");
+    }
+    said_before = row.vacant == dest;
+    Extract(engine, dir / "files.1", dir / "out", {dir / "src\\a.txt"});
+    EXPECT_EQ(ReadAll(dest), test::TextBytes(row.after));
+    EXPECT_EQ(replace_events, row.replace_events);
+    EXPECT_EQ(test::Names(dir / "out"), std::vector<std::string>{"a.txt"}) << "no temporary";
+  }
+
+  // The archive at the destination, said vacant: still refused, still whole.
+  WriteAll(dir / "src\\files.1", test::TextBytes("an entry named like the archive"), kStamp);
+  Compress(packer, dir / "files.1", {dir / "src\\a.txt", dir / "src\\files.1"});
+  const auto archive = ReadAll(dir / "files.1");
+  TVtrlCompress reader(nullptr);
+  reader.SetVacantTarget(dir / "files.1");
+  EXPECT_NE(Message([&] { Extract(reader, dir / "files.1", dir.path(), {dir / "src\\files.1"}); })
+                .find("the archive it is read from"),
+            std::string::npos);
+  EXPECT_EQ(ReadAll(dir / "files.1"), archive);
+}
+
 // Whatever stops an extraction or a copy half-way leaves the file that was there before as it
 // was (or no file), and no temporary file beside it.
 TEST(VtrlCompress, AFailureLeavesTheOldFileAndNoTemporary) {

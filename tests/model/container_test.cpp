@@ -143,6 +143,44 @@ TEST_F(ContainerOrder, LookupsAndTheirErrors) {
   }
 }
 
+TEST_F(ContainerOrder, LookupsInALoopFollowEveryChangeOfTheLists) {
+  auto* group = Make<TInstallFileGroup>("Group");
+  std::vector<TInstallFile*> files;
+  for (int i = 0; i < 6; ++i) {
+    files.push_back(Make<TInstallFile>("F" + std::to_string(i)));
+    files.back()->SetContainer(group);
+    Make<TInstallFileGroup>("G" + std::to_string(i))->SetContainer(group);
+  }
+  auto names = [&] {
+    std::string out;
+    for (int i = 0; i < group->InstallFileCount(); ++i) out += group->InstallFiles(i)->Name() + " ";
+    return out;
+  };
+  EXPECT_EQ(names(), "F0 F1 F2 F3 F4 F5 ");
+  EXPECT_EQ(group->FileContainerCount(), 6);
+  EXPECT_EQ(group->InstallFiles(4)->Name(), "F4");
+  EXPECT_EQ(group->InstallFiles(1)->Name(), "F1") << "backwards after forwards";
+
+  // Removed, added and destroyed in the middle of a walk: the next look sees it.
+  EXPECT_EQ(group->InstallFiles(2)->Name(), "F2");
+  group->RemoveObject(files[3]);
+  EXPECT_EQ(group->InstallFiles(3)->Name(), "F4");
+  EXPECT_EQ(group->InstallFileCount(), 5);
+  files[0]->Free();
+  EXPECT_EQ(group->InstallFiles(0)->Name(), "F1");
+  EXPECT_EQ(group->InstallFileCount(), 4);
+  group->AddObject(files[3]);
+  EXPECT_EQ(names(), "F1 F2 F3 F4 F5 ");
+  // Another container's change counts too: its file leaves this one's list when destroyed.
+  auto* other = Make<TInstallFileGroup>("Other");
+  other->AddObject(files[5]);
+  EXPECT_EQ(other->InstallFileCount(), 1);
+  EXPECT_EQ(group->InstallFileCount(), 5) << "held by both";
+  files[5]->Free();
+  EXPECT_EQ(names(), "F1 F2 F3 F4 ");
+  EXPECT_EQ(other->InstallFileCount(), 0);
+}
+
 TEST_F(ContainerOrder, BlankAndCircularObjectsAreRefused) {
   auto* outer = Make<TInstallFileGroup>("Outer");
   auto* inner = Make<TInstallFileGroup>("Inner");

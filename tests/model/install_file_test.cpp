@@ -471,6 +471,42 @@ TEST_F(UninstallRecordTest, EntriesGoToFilesThenToTheNextKeyThatCanTakeThem) {
   DeleteRegKeyTree(kRootLocalMachine, "\\Software\\VantorelModelTest");
 }
 
+TEST_F(UninstallRecordTest, ARunKeepsItsRecordKeyOpenAndWritesTheSameEntries) {
+  const std::string key = "\\Software\\VantorelModelTest\\Uninstall";
+  DeleteRegKeyTree(kRootLocalMachine, key);
+  WriteRegString(kRootLocalMachine, key + "\\ActiveX", "Entries", "damaged");
+  auto* group = Group("Group", "group.arc");
+  auto* a = File(group, "A", "a.txt", "alpha");
+  auto* b = File(group, "B", "b.txt", "bravo");
+  auto* c = File(group, "C", "c.txt", "charlie");
+  auto* ocx = File(group, "Ocx", "grid.ocx", "ocx");
+  {
+    TUninstallRecordCache records;
+    a->WriteUninstallInfo(key);
+    ocx->WriteUninstallInfo(key);  // between two entries of Files, into ActiveX1
+    b->WriteUninstallInfo(key);
+    // Gone from under the kept handle (an uninstall of the product meanwhile): made again.
+    DeleteRegKeyTree(kRootLocalMachine, key + "\\Files");
+    c->WriteUninstallInfo(key);
+  }
+  struct Row {
+    std::string sub, name, value;
+  } rows[] = {
+      {"Files", "Entries", "1"},           {"Files", "File1", c->DestPath()},
+      {"Files", "File2", "<none>"},        {"ActiveX", "Entries", "damaged"},
+      {"ActiveX1", "Entries", "1"},        {"ActiveX1", "File1", ocx->DestPath() + ";0"},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(ReadRegString(kRootLocalMachine, key + "\\" + r.sub, r.name, "<none>"), r.value)
+        << r.sub << "\\" << r.name;
+
+  // Without a run the count is read again for every entry.
+  WriteRegString(kRootLocalMachine, key + "\\Files", "Entries", "7");
+  a->WriteUninstallInfo(key);
+  EXPECT_EQ(ReadRegString(kRootLocalMachine, key + "\\Files", "File8", "<none>"), a->DestPath());
+  DeleteRegKeyTree(kRootLocalMachine, "\\Software\\VantorelModelTest");
+}
+
 TEST_F(UninstallRecordTest, DamagedCountsSendTheRecordToTheNextKey) {
   const std::string key = "\\Software\\VantorelModelTest\\Uninstall";
   auto* group = Group("Group", "group.arc");

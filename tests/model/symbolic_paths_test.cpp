@@ -85,6 +85,25 @@ TEST_F(PathSpecifierTest, ShellFoldersFromTheRegistryOrTheirFallbacks) {
   EXPECT_EQ(ProgramFilesDirectory(), "C:\\Program Files");
 }
 
+TEST_F(PathSpecifierTest, ARunReadsEachShellFolderOnce) {
+  RegistryValues values;
+  values.Set(platform::Root::LocalMachine, kCurrentVersion, "ProgramFilesDir", "C:\\Before");
+  values.Set(platform::Root::CurrentUser, kShellFolders, "Desktop", "C:\\Desk");
+  {
+    TSystemFolderCache outer;
+    EXPECT_EQ(ProgramFilesDirectory(), "C:\\Before");
+    values.Set(platform::Root::LocalMachine, kCurrentVersion, "ProgramFilesDir", "C:\\After");
+    values.Set(platform::Root::CurrentUser, kShellFolders, "Desktop", "C:\\Other");
+    {
+      TSystemFolderCache inner;
+      EXPECT_EQ(ProgramFilesDirectory(), "C:\\Before");
+    }
+    EXPECT_EQ(ProgramFilesDirectory(), "C:\\Before") << "the inner scope ends, not the run";
+    EXPECT_EQ(DesktopFolder(), "C:\\Other") << "not read before the change";
+  }
+  EXPECT_EQ(ProgramFilesDirectory(), "C:\\After");
+}
+
 TEST_F(PathSpecifierTest, BdeDllPathTakesTheFirstEntry) {
   RegistryValues values;
   values.Set(platform::Root::LocalMachine, "Software\\Borland\\Database Engine", "DLLPath",

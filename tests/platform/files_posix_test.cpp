@@ -158,6 +158,18 @@ TEST(PosixFiles, ShareModesHoldAcrossProcesses) {
 // A dangling link answers "no such file" to an open and "exists" to an exclusive create; the
 // opening dispositions that create must neither go round between the two for ever nor create the
 // file at the far end of the link.
+// Windows refuses a rename through a handle without the right to delete (Wine lets it pass, so
+// this is the emulation's own test).
+TEST(PosixFiles, OnlyARenamableOpenRenamesThroughItsHandle) {
+  Scratch dir;
+  File file = File::Open(dir / "made.tmp", Access::ReadWrite, kShareRead, Disposition::CreateNew);
+  ASSERT_TRUE(file.IsOpen());
+  EXPECT_FALSE(file.Rename(dir / "target.txt", true));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
+  EXPECT_TRUE(FileExists(dir / "made.tmp"));
+  EXPECT_FALSE(FileExists(dir / "target.txt"));
+}
+
 TEST(PosixFiles, DanglingLinksAreRefusedByEveryCreatingOpen) {
   Scratch dir;
   ASSERT_TRUE(CreateDirectory(dir / "out"));

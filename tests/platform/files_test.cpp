@@ -227,6 +227,80 @@ TEST(Files, DeleteAndRenameNeedDeleteSharing) {
   EXPECT_FALSE(FileExists(path));
 }
 
+TEST(Files, AFileOpenedRenamableTakesANewNameThroughItsHandle) {
+  Scratch dir;
+  const std::string made = dir / "~made.tmp", target = dir / "target.txt";
+  {
+    File file = File::Open(made, Access::ReadWrite, kShareRead, Disposition::CreateNew,
+                           kOpenRenamable);
+    ASSERT_TRUE(file.IsOpen());
+    ASSERT_EQ(file.Write("first", 5), 5);
+    ASSERT_TRUE(file.Rename(target, false));
+    EXPECT_FALSE(FileExists(made));
+    // Still the same open file, now under its new name.
+    EXPECT_EQ(file.Write("+", 1), 1);
+  }
+  EXPECT_EQ(ReadText(target), "first+");
+
+  struct Case {
+    const char* what;
+    unsigned options;
+    bool replace;
+    bool renamed;
+    uint32_t error;
+  } cases[] = {
+      {"a taken name without replace", kOpenRenamable, false, false, kErrorAlreadyExists},
+      {"a taken name with replace", kOpenRenamable, true, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteText(target, "kept"));
+    DeleteFile(made);
+    File file =
+        File::Open(made, Access::ReadWrite, kShareRead, Disposition::CreateNew, c.options);
+    ASSERT_TRUE(file.IsOpen());
+    ASSERT_EQ(file.Write("new", 3), 3);
+    EXPECT_EQ(file.Rename(target, c.replace), c.renamed);
+    file.Close();
+    if (c.renamed) {
+      EXPECT_EQ(ReadText(target), "new");
+      EXPECT_FALSE(FileExists(made));
+    } else {
+      EXPECT_EQ(LastError(), c.error);
+      EXPECT_EQ(ReadText(target), "kept");
+      EXPECT_EQ(ReadText(made), "new");
+    }
+  }
+
+  // The right to rename and a holder that does not share deleting exclude each other.
+  DeleteFile(made);
+  DeleteFile(dir / "second.txt");
+  ASSERT_TRUE(WriteText(made, "held"));
+  constexpr unsigned kAll = kShareRead | kShareWrite | kShareDelete;
+  {
+    File holder =
+        File::Open(made, Access::Read, kShareRead | kShareWrite, Disposition::OpenExisting);
+    ASSERT_TRUE(holder.IsOpen());
+    File renamable = File::Open(made, Access::ReadWrite, kAll, Disposition::OpenExisting,
+                                kOpenRenamable);
+    EXPECT_FALSE(renamable.IsOpen());
+    EXPECT_EQ(LastError(), kErrorSharingViolation);
+  }
+  {
+    File renamable = File::Open(made, Access::ReadWrite, kAll, Disposition::OpenExisting,
+                                kOpenRenamable);
+    ASSERT_TRUE(renamable.IsOpen());
+    File refusing =
+        File::Open(made, Access::Read, kShareRead | kShareWrite, Disposition::OpenExisting);
+    EXPECT_FALSE(refusing.IsOpen());
+    EXPECT_EQ(LastError(), kErrorSharingViolation);
+    File sharing = File::Open(made, Access::Read, kAll, Disposition::OpenExisting);
+    ASSERT_TRUE(sharing.IsOpen());
+    EXPECT_TRUE(renamable.Rename(dir / "second.txt", false)) << "beside a holder that shares";
+  }
+  EXPECT_EQ(ReadText(dir / "second.txt"), "held");
+}
+
 TEST(Files, DeleteCopyMove) {
   Scratch dir;
   std::string a = dir / "a.txt", b = dir / "b.txt", c = dir / "c.txt";

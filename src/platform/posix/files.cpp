@@ -34,6 +34,7 @@ struct OpenFile {
   int fd = -1;
   Access access = Access::Read;
   std::string host;
+  bool renamable = false;
 };
 
 OpenFile* FileOf(intptr_t handle) {
@@ -110,9 +111,33 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
   return directory + "\\" + name;
 }
 
+// The rename itself, after the checks Windows makes of what is at the target.
+bool RenameHost(const std::string& host_from, const std::string& host_to, bool replace) {
+  struct stat dst;
+  bool target_exists = ::lstat(host_to.c_str(), &dst) == 0;
+  if (target_exists) {
+    if (!replace) return Fail(kErrorAlreadyExists);
+    if (S_ISDIR(dst.st_mode) || ReadOnly(dst)) return Fail(kErrorAccessDenied);
+    // Windows reports a replaced file in use as access denied, not as a sharing violation.
+    if (S_ISREG(dst.st_mode) && posix::DeleteDeniedForPath(host_to))
+      return Fail(kErrorAccessDenied);
+  }
+  int rc = replace ? ::rename(host_from.c_str(), host_to.c_str())
+                   : ::renameat2(AT_FDCWD, host_from.c_str(), AT_FDCWD, host_to.c_str(),
+                                 RENAME_NOREPLACE);
+  if (rc != 0 && !replace && errno == EINVAL) {
+    // A file system without RENAME_NOREPLACE; the check above already saw no target.
+    rc = ::rename(host_from.c_str(), host_to.c_str());
+  }
+  if (rc == 0) return true;
+  if (errno == EEXIST) return Fail(kErrorAlreadyExists);
+  return FailWithErrno(errno == ENOENT ? host_to : host_from);
+}
+
 }  // namespace
 
-File File::Open(const std::string& path, Access access, unsigned share, Disposition disposition) {
+File File::Open(const std::string& path, Access access, unsigned share, Disposition disposition,
+                unsigned options) {
   File file;
   std::string host;
   if (!ToHostPath(path, host)) return file;
@@ -126,6 +151,7 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
     return file;
   }
   bool read = Reads(access), write = Writes(access) || truncates;
+  const bool renamable = (options & kOpenRenamable) != 0;
 
   int fd = -1;
   bool existed = false;
@@ -166,10 +192,10 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
     error = kErrorAccessDenied;
   } else if (existed && write && ReadOnly(st)) {
     error = kErrorAccessDenied;
-  } else if (!posix::ShareCompatible(fd, access, share)) {
+  } else if (!posix::ShareCompatible(fd, access, share, renamable)) {
     error = kErrorSharingViolation;
   } else {
-    posix::HoldShareLocks(fd, access, share);
+    posix::HoldShareLocks(fd, access, share, renamable);
     if (existed && truncates && ::ftruncate(fd, 0) != 0) error = posix::ErrorFromErrno(errno, host);
   }
   if (error != kErrorSuccess) {
@@ -177,7 +203,8 @@ File File::Open(const std::string& path, Access access, unsigned share, Disposit
     Fail(error);
     return file;
   }
-  file.handle_ = reinterpret_cast<intptr_t>(new OpenFile{fd, access, host});
+  file.handle_ = reinterpret_cast<intptr_t>(
+      new OpenFile{fd, access, host, renamable});
   bool reports_existing =
       disposition == Disposition::CreateAlways || disposition == Disposition::OpenAlways;
   SetLastError(existed && reports_existing ? kErrorAlreadyExists : kErrorSuccess);
@@ -278,6 +305,18 @@ bool File::GetIdentity(FileIdentity& identity) {
     identity_ = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
   }
   identity = *identity_;
+  return true;
+}
+
+bool File::Rename(const std::string& to, bool replace) {
+  if (!IsOpen()) return Fail(kErrorInvalidHandle);
+  OpenFile* f = FileOf(handle_);
+  if (!f->renamable) return Fail(kErrorAccessDenied);
+  // This handle has the right; another that denies delete sharing keeps the name.
+  if (posix::DeleteDenied(f->fd)) return Fail(kErrorSharingViolation);
+  std::string host_to;
+  if (!ToHostPath(to, host_to) || !RenameHost(f->host, host_to, replace)) return false;
+  f->host = host_to;
   return true;
 }
 
@@ -387,29 +426,14 @@ bool MoveAcrossDevices(const std::string& from, const std::string& to, bool repl
 bool Move(const std::string& from, const std::string& to, bool replace) {
   std::string host_from, host_to;
   if (!ToHostPath(from, host_from) || !ToHostPath(to, host_to)) return false;
-  struct stat src, dst;
+  struct stat src;
   if (::lstat(host_from.c_str(), &src) != 0) return FailWithErrno(host_from);
   if (S_ISREG(src.st_mode) && posix::DeleteDeniedForPath(host_from))
     return Fail(kErrorSharingViolation);
-  bool target_exists = ::lstat(host_to.c_str(), &dst) == 0;
-  if (target_exists) {
-    if (!replace) return Fail(kErrorAlreadyExists);
-    if (S_ISDIR(dst.st_mode) || ReadOnly(dst)) return Fail(kErrorAccessDenied);
-    // Windows reports a replaced file in use as access denied, not as a sharing violation.
-    if (S_ISREG(dst.st_mode) && posix::DeleteDeniedForPath(host_to))
-      return Fail(kErrorAccessDenied);
-  }
-  int rc = replace ? ::rename(host_from.c_str(), host_to.c_str())
-                   : ::renameat2(AT_FDCWD, host_from.c_str(), AT_FDCWD, host_to.c_str(),
-                                 RENAME_NOREPLACE);
-  if (rc != 0 && !replace && errno == EINVAL) {
-    // A file system without RENAME_NOREPLACE; the check above already saw no target.
-    rc = ::rename(host_from.c_str(), host_to.c_str());
-  }
-  if (rc == 0) return true;
-  if (errno == EEXIST) return Fail(kErrorAlreadyExists);
-  if (errno == EXDEV && S_ISREG(src.st_mode)) return MoveAcrossDevices(from, to, replace);
-  return FailWithErrno(errno == ENOENT ? host_to : host_from);
+  if (RenameHost(host_from, host_to, replace)) return true;
+  if (LastError() == kErrorNotSameDevice && S_ISREG(src.st_mode))
+    return MoveAcrossDevices(from, to, replace);
+  return false;
 }
 
 }  // namespace

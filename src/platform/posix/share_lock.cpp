@@ -9,7 +9,8 @@
 namespace vantorel::platform::posix {
 namespace {
 
-enum Flag { kReads, kWrites, kDeniesRead, kDeniesWrite, kDeniesDelete };
+enum Flag { kReads, kWrites, kDeniesRead, kDeniesWrite, kDeniesDelete, kDeletes };
+constexpr int kLastFlag = kDeletes;
 
 constexpr off_t kFlagBase = std::numeric_limits<off_t>::max() - 64;
 
@@ -22,13 +23,13 @@ constexpr FlagSet Bit(Flag flag) {
 // run, so opening a file costs a few fcntl calls instead of one per flag.
 template <typename Each>
 bool ForEachRun(FlagSet flags, Each each) {
-  for (int first = 0; first <= kDeniesDelete;) {
+  for (int first = 0; first <= kLastFlag;) {
     if (!(flags & Bit(static_cast<Flag>(first)))) {
       ++first;
       continue;
     }
     int last = first;
-    while (last < kDeniesDelete && (flags & Bit(static_cast<Flag>(last + 1)))) ++last;
+    while (last < kLastFlag && (flags & Bit(static_cast<Flag>(last + 1)))) ++last;
     if (!each(first, last - first + 1)) return false;
     first = last + 1;
   }
@@ -68,19 +69,22 @@ bool Writes(Access a) {
 
 }  // namespace
 
-bool ShareCompatible(int fd, Access access, unsigned share) {
+bool ShareCompatible(int fd, Access access, unsigned share, bool deletes) {
   FlagSet conflicting = 0;
   if (Reads(access)) conflicting |= Bit(kDeniesRead);
   if (Writes(access)) conflicting |= Bit(kDeniesWrite);
+  if (deletes) conflicting |= Bit(kDeniesDelete);
   if (!(share & kShareRead)) conflicting |= Bit(kReads);
   if (!(share & kShareWrite)) conflicting |= Bit(kWrites);
+  if (!(share & kShareDelete)) conflicting |= Bit(kDeletes);
   return !AnyHeld(fd, conflicting);
 }
 
-bool HoldShareLocks(int fd, Access access, unsigned share) {
+bool HoldShareLocks(int fd, Access access, unsigned share, bool deletes) {
   FlagSet held = 0;
   if (Reads(access)) held |= Bit(kReads);
   if (Writes(access)) held |= Bit(kWrites);
+  if (deletes) held |= Bit(kDeletes);
   if (!(share & kShareRead)) held |= Bit(kDeniesRead);
   if (!(share & kShareWrite)) held |= Bit(kDeniesWrite);
   if (!(share & kShareDelete)) held |= Bit(kDeniesDelete);

@@ -67,10 +67,12 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 }  // namespace
 
-File File::Open(const std::string& path, Access access, unsigned share, Disposition disposition) {
+File File::Open(const std::string& path, Access access, unsigned share, Disposition disposition,
+                unsigned options) {
   DWORD desired = access == Access::Read    ? GENERIC_READ
                   : access == Access::Write ? GENERIC_WRITE
                                             : GENERIC_READ | GENERIC_WRITE;
+  if (options & kOpenRenamable) desired |= DELETE;
   DWORD sharing = ((share & kShareRead) ? FILE_SHARE_READ : 0) |
                   ((share & kShareWrite) ? FILE_SHARE_WRITE : 0) |
                   ((share & kShareDelete) ? FILE_SHARE_DELETE : 0);
@@ -193,6 +195,40 @@ bool File::GetIdentity(FileIdentity& identity) {
   }
   identity = *identity_;
   return true;
+}
+
+bool File::Rename(const std::string& to, bool replace) {
+  if (!IsOpen()) return Fail(kErrorInvalidHandle);
+  // The system takes a full path in its own form (\??\C:\..., \??\UNC\server\...), which
+  // every version reads.
+  std::string full = GrowingCall(
+      [&](char* buffer, DWORD size) { return ::GetFullPathNameA(to.c_str(), size, buffer, nullptr); });
+  if (full.empty()) return false;
+  if (full.rfind("\\\\?\\", 0) == 0)
+    full = "\\??\\" + full.substr(4);
+  else if (full.rfind("\\\\", 0) == 0)
+    full = "\\??\\UNC\\" + full.substr(2);
+  else
+    full = "\\??\\" + full;
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), nullptr, 0);
+  if (length <= 0) return false;
+  const size_t bytes = sizeof(FILE_RENAME_INFO) + static_cast<size_t>(length) * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(bytes, 0);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(length * sizeof(wchar_t));
+  ::MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), info->FileName,
+                        length);
+  if (::SetFileInformationByHandle(HandleOf(handle_), FileRenameInfo, info,
+                                   static_cast<DWORD>(bytes)))
+    return true;
+  // The code a move by name gives when the name is taken.
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+    return Fail(kErrorAlreadyExists);
+  return false;
 }
 
 File File::OpenRegular(const std::string& path, Access access, unsigned share) {

@@ -552,9 +552,17 @@ Window CreateControl(Window parent, ControlKind kind, const std::string& text, c
       cls = kPanelClass;
       break;
     case ControlKind::ProgressBar: {
+      // Loaded when the first bar is made, not imported: an imported library loads at the
+      // program's start, and under Wine this one's start brings up the desktop process, which a
+      // silent install and the loader never need. It stays loaded: the class lives in it.
       static const bool loaded = [] {
+        HMODULE library = ::LoadLibraryW(L"comctl32.dll");
+        FARPROC proc = library ? ::GetProcAddress(library, "InitCommonControlsEx") : nullptr;
+        if (proc == nullptr) return false;
+        using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        auto init_controls = reinterpret_cast<InitFunction>(reinterpret_cast<void (*)()>(proc));
         INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-        return InitCommonControlsEx(&init) != FALSE;
+        return init_controls(&init) != FALSE;
       }();
       (void)loaded;
       cls = PROGRESS_CLASSW;
