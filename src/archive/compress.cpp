@@ -100,8 +100,6 @@ class PendingFile {
 
   bool IsOpen() const { return file_.IsOpen(); }
   File& file() { return file_; }
-  // False when the destination cannot be replaced (a folder, read-only, held by another program
-  // without delete sharing); the temporary then goes with this object.
   // Into place through its own handle where the system can (a move by name opens it again),
   // else by name. Without `replace`, false when something is at the destination (the error
   // kErrorAlreadyExists then). False when the destination cannot be replaced (a folder,

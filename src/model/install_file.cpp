@@ -796,7 +796,6 @@ struct RecordKey {
   std::string path;
   platform::RegKey key;
   std::optional<int> entries;
-  bool kept = false;  // taken from the cache rather than opened now
 };
 
 // The record key last written, while a TUninstallRecordCache lives.
@@ -810,16 +809,16 @@ RecordCache& Records() {
   return cache;
 }
 
-RecordKey TakeRecordKey(const std::string& path, bool fresh) {
+std::optional<RecordKey> TakeKeptRecordKey(const std::string& path) {
+  std::optional<RecordKey> kept;
   RecordCache& cache = Records();
-  if (!fresh && cache.last && SameText(cache.last->path, path)) {
-    RecordKey kept = std::move(*cache.last);
-    cache.last.reset();
-    kept.kept = true;
-    return kept;
-  }
+  if (cache.last && SameText(cache.last->path, path)) kept.swap(cache.last);
+  return kept;
+}
+
+RecordKey OpenRecordKey(const std::string& path) {
   RecordKey record{path, platform::RegKey::Open(platform::Root::LocalMachine, path, true, true),
-                   std::nullopt, false};
+                   std::nullopt};
   if (record.key.IsOpen()) {
     std::string entries;
     if (!record.key.ReadString("Entries", entries)) entries = "0";
@@ -828,6 +827,17 @@ RecordKey TakeRecordKey(const std::string& path, bool fresh) {
       record.entries = n;
   }
   return record;
+}
+
+// Adds `value` as the next entry, "File<n>", then the count. False when the key takes no write.
+bool AddEntry(RecordKey& record, const std::string& value, std::string& name) {
+  const int n = record.entries.value_or(0) + 1;
+  name = "File" + std::to_string(n);
+  if (!record.key.IsOpen() || !record.key.WriteString(name, value) ||
+      !record.key.WriteString("Entries", std::to_string(n)))
+    return false;
+  record.entries = n;
+  return true;
 }
 
 void KeepRecordKey(RecordKey record) {
@@ -853,25 +863,20 @@ void TCustomInstallFile::WriteUninstallInfo(const std::string& key) {
   // it is and the entry goes to the next one: Files, Files1, Files2, ... (ActiveX likewise), so
   // one damaged key from an earlier install neither fails this one nor loses the record.
   constexpr int kRecordKeys = 1000;
-  bool fresh = false;
   for (int k = 0; k < kRecordKeys; ++k) {
-    std::string record_key = base + (k == 0 ? std::string() : std::to_string(k));
-    RecordKey record = TakeRecordKey(record_key, fresh);
-    fresh = false;
-    if (record.key.IsOpen() && !record.entries) continue;
-    const int n = record.entries.value_or(0) + 1;
-    const std::string name = "File" + std::to_string(n);
-    if (record.key.IsOpen() && record.key.WriteString(name, value) &&
-        record.key.WriteString("Entries", std::to_string(n))) {
-      record.entries = n;
-      KeepRecordKey(std::move(record));
+    const std::string record_key = base + (k == 0 ? std::string() : std::to_string(k));
+    std::string name;
+    // A key kept from the entry before may have gone since; then it is opened anew.
+    if (std::optional<RecordKey> kept = TakeKeptRecordKey(record_key);
+        kept && AddEntry(*kept, value, name)) {
+      KeepRecordKey(std::move(*kept));
       return;
     }
-    // A key kept from the entry before may have gone since: this one is tried again, opened now.
-    if (record.kept) {
-      fresh = true;
-      --k;
-      continue;
+    RecordKey record = OpenRecordKey(record_key);
+    if (record.key.IsOpen() && !record.entries) continue;
+    if (AddEntry(record, value, name)) {
+      KeepRecordKey(std::move(record));
+      return;
     }
     if (k == kRecordKeys - 1)
       throw EIRCannotWriteValue(Format("Cannot install into registry. Key: %s Ident: %s Value %s",

@@ -10,18 +10,9 @@ set -u
 wine_run=$1 tests=$2 shots=$3 win_shots=$4
 here=$(cd "$(dirname "$0")" && pwd)
 languages=$here/../../languages
-command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
-mkdir -p "$shots"
-rm -f "$shots"/*.png "$shots"/status.ready "$shots"/status.done
-prefix=${WINEPREFIX:?}
+source "$here/xvfb_common.sh"
 dist_win='C:\vtlanguages'
 dist=$prefix/drive_c/vtlanguages
-dest="$prefix/drive_c/Program Files/Vantorel Dialogs Example"
-failures=0
-ui=${VANTOREL_UI:-}
-unset VANTOREL_UI
-fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
-source "$here/xvfb_common.sh"
 
 # The text of a GLID in a language file, as UTF-8 (X window titles are UTF-8).
 text_of() {

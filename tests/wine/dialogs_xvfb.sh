@@ -6,24 +6,13 @@
 # Usage: dialogs_xvfb.sh <wine-run> <test_wine.exe> <screenshot folder> <same, as Windows sees it>
 set -u
 wine_run=$1 tests=$2 shots=$3 win_shots=$4
-command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
-mkdir -p "$shots"
-rm -f "$shots"/*.png "$shots"/status.ready "$shots"/status.done
-prefix=${WINEPREFIX:?}
+source "$(dirname "$0")/xvfb_common.sh"
 dist_win='C:\vtdialogs'
 dist=$prefix/drive_c/vtdialogs
-dest="$prefix/drive_c/Program Files/Vantorel Dialogs Example"
-failures=0
-# The test's environment runs programs headless; these windows are real.
-ui=${VANTOREL_UI:-}
-unset VANTOREL_UI
-fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
 
 VANTOREL_UI=$ui VANTOREL_DIALOGS_DIR=$dist_win "$wine_run" "$tests" --gtest_filter=DialogsExample.PrepareForRealWindows \
   >"$shots/prepare.log" 2>&1 || { cat "$shots/prepare.log" >&2; echo "cannot prepare the distribution" >&2; exit 1; }
 [ -f "$dist/setup.exe" ] || { echo "no setup.exe in $dist" >&2; exit 1; }
-
-source "$(dirname "$0")/xvfb_common.sh"
 
 # ---- a whole install -----------------------------------------------------------------------------
 rm -rf "$dest"

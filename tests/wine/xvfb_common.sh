@@ -1,5 +1,17 @@
-# Sourced by the scripts that drive real windows under Xvfb: screenshots, finding a window by its
-# title and clicking into it. Needs $shots (the screenshot folder) and $DISPLAY.
+# Sourced by the scripts that drive real windows under Xvfb: their common start, screenshots,
+# finding a window by its title and clicking into it. Needs $shots (the screenshot folder),
+# $WINEPREFIX and $DISPLAY.
+
+command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
+mkdir -p "$shots"
+rm -f "$shots"/*.png "$shots"/status.ready "$shots"/status.done
+prefix=${WINEPREFIX:?}
+dest="$prefix/drive_c/Program Files/Vantorel Dialogs Example"
+failures=0
+# The test's environment runs programs headless; these windows are real.
+ui=${VANTOREL_UI:-}
+unset VANTOREL_UI
+fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
 
 shot() { xwd -root -display "$DISPLAY" -silent | convert xwd:- "$shots/$1.png"; }
 # The id of the visible window with exactly this title, waiting for it up to $2 seconds. Titles
